@@ -1,0 +1,135 @@
+# Build helpers shared by every directory of the tree.
+
+set(VOQ_WARNINGS -Wall -Wextra)
+
+# Lists the library sources of a directory: every .cpp below it, except its
+# tests/ folders and the folders named in EXCLUDE, keeping *_win32.cpp to the
+# Windows build and *_posix.cpp to the native one.
+function(voq_glob_sources out dir)
+  cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS "${dir}/*.cpp")
+  set(result)
+  foreach(f IN LISTS files)
+    file(RELATIVE_PATH rel "${dir}" "${f}")
+    if(rel MATCHES "(^|/)tests/")
+      continue()
+    endif()
+    set(skip FALSE)
+    foreach(ex IN LISTS ARG_EXCLUDE)
+      if(rel MATCHES "^${ex}/")
+        set(skip TRUE)
+      endif()
+    endforeach()
+    if(skip)
+      continue()
+    endif()
+    if(WIN32 AND f MATCHES "_posix\\.cpp$")
+      continue()
+    endif()
+    if(NOT WIN32 AND f MATCHES "_win32\\.cpp$")
+      continue()
+    endif()
+    list(APPEND result "${f}")
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Our own targets: the repository root on the include path, warnings on.
+function(voq_target_defaults target)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${target} PRIVATE ${VOQ_WARNINGS})
+endfunction()
+
+# A static library from a directory's sources. A directory with no sources yet
+# gets an interface library, so that its dependants still link.
+function(voq_static_library target dir)
+  voq_glob_sources(srcs "${dir}" ${ARGN})
+  if(srcs)
+    add_library(${target} STATIC ${srcs})
+    voq_target_defaults(${target})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
+  endif()
+endfunction()
+
+# The Wine prefix lives in the build tree; a CTest fixture makes it once and
+# keeps one wineserver for the run.
+function(voq_wine_fixture)
+  set(VOQ_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" PARENT_SCOPE)
+  set(prefix "${CMAKE_BINARY_DIR}/wineprefix")
+  add_test(NAME wine_prefix_setup COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" setup)
+  set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
+  add_test(NAME wine_server_stop COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" cleanup)
+  set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine)
+endfunction()
+
+# Registers a test command. Windows programs run under Wine (the toolchain's
+# emulator) and need the prefix fixture; GUI tests also get an X server.
+function(voq_register_test name)
+  cmake_parse_arguments(ARG "GUI" "" "COMMAND" ${ARGN})
+  if(NOT ARG_COMMAND)
+    set(ARG_COMMAND ${name})
+  endif()
+  add_test(NAME ${name} COMMAND ${ARG_COMMAND})
+  if(WIN32)
+    set(env "VOQ_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+    if(ARG_GUI)
+      list(APPEND env "VOQ_GUI_TEST=1")
+      set_tests_properties(${name} PROPERTIES LABELS gui)
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" FIXTURES_REQUIRED wine TIMEOUT 300)
+  endif()
+endfunction()
+
+# One GoogleTest executable and one CTest entry per tests/*_test.cpp of a
+# directory (one Wine start per unit, not per case). Files in tests/support/
+# are linked into each of them; tests/data/ is given as VOQ_TEST_DATA_DIR.
+# FLAVOURS maps a file-name suffix to the framework copy the test links in
+# place of fw_rigger: "_tms_test=fw_tms".
+function(voq_add_unit_tests prefix dir)
+  cmake_parse_arguments(ARG "" "" "LIBS;FLAVOURS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS "${dir}/tests/*_test.cpp")
+  file(GLOB support CONFIGURE_DEPENDS "${dir}/tests/support/*.cpp")
+  if(WIN32)
+    file(GLOB support_rc CONFIGURE_DEPENDS "${dir}/tests/support/*.rc")
+    list(APPEND support ${support_rc})
+  endif()
+  foreach(t IN LISTS tests)
+    get_filename_component(stem "${t}" NAME_WE)
+    set(name "${prefix}_${stem}")
+    set(libs ${ARG_LIBS})
+    foreach(fl IN LISTS ARG_FLAVOURS)
+      string(REPLACE "=" ";" pair "${fl}")
+      list(GET pair 0 suffix)
+      list(GET pair 1 lib)
+      if(stem MATCHES "${suffix}$")
+        list(TRANSFORM libs REPLACE "^fw_rigger$" "${lib}")
+      endif()
+    endforeach()
+    add_executable(${name} "${t}" ${support})
+    voq_target_defaults(${name})
+    target_link_libraries(${name} PRIVATE ${libs} GTest::gtest_main GTest::gmock)
+    target_compile_definitions(${name} PRIVATE "VOQ_TEST_DATA_DIR=\"${dir}/tests/data\"")
+    if(stem MATCHES "_gui_test$")
+      voq_register_test(${name} GUI)
+    else()
+      voq_register_test(${name})
+    endif()
+  endforeach()
+endfunction()
+
+# Reads a built deliverable's export and import tables and fails on an export
+# that its .def file does not name (or a name the .def lists that is missing),
+# and on an import from a DLL that is neither a Windows system DLL nor one of
+# ALLOW.
+function(voq_check_binary target)
+  cmake_parse_arguments(ARG "" "DEF" "ALLOW" ${ARGN})
+  set(def "${ARG_DEF}")
+  if(NOT def)
+    set(def "-")
+  endif()
+  string(JOIN "," allow ${ARG_ALLOW})
+  add_test(NAME check_pe_${target}
+           COMMAND "${PROJECT_SOURCE_DIR}/cmake/check-pe.sh" "$<TARGET_FILE:${target}>" "${def}" "${allow}")
+endfunction()

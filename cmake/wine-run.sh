@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine with the build tree's own prefix,
+# so that tests never touch the user's prefix. The prefix is made by the
+# wine_prefix fixture (wine-prefix.sh) before any test runs.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+: "${VOQ_WINEPREFIX:?VOQ_WINEPREFIX is set by the test registration}"
+export WINEPREFIX="$VOQ_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ "${VOQ_GUI_TEST:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+fi
+exec wine "$@"

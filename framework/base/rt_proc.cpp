@@ -1,0 +1,107 @@
+#include "framework/base/rt_proc.h"
+
+#include <cstring>
+
+namespace {
+
+using Std0 = uint32_t(__stdcall*)();
+using Std1 = uint32_t(__stdcall*)(uint32_t);
+using Std2 = uint32_t(__stdcall*)(uint32_t, uint32_t);
+using Std3 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t);
+using Std4 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t);
+using Std5 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
+using Std6 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
+using Std7 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
+using Std8 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
+                                  uint32_t);
+using Cdl0 = uint32_t(__cdecl*)();
+using Cdl1 = uint32_t(__cdecl*)(uint32_t);
+using Cdl2 = uint32_t(__cdecl*)(uint32_t, uint32_t);
+using Cdl3 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t);
+using Cdl4 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t);
+using Cdl5 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
+using Cdl6 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
+using Cdl7 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
+using Cdl8 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
+                                uint32_t);
+
+template <typename F>
+F As(FARPROC p) { return reinterpret_cast<F>(reinterpret_cast<void*>(p)); }
+
+// Calls a procedure whose arguments are 32-bit words; a standard call
+// removes them itself, a C call leaves that to the caller. The compiler
+// builds the stack frame from the function type, so no assembler is needed.
+uint32_t Invoke(FARPROC p, bool callerPops, uint32_t n, const uint32_t* a)
+{
+    if (callerPops) {
+        switch (n) {
+        case 0: return As<Cdl0>(p)();
+        case 1: return As<Cdl1>(p)(a[0]);
+        case 2: return As<Cdl2>(p)(a[0], a[1]);
+        case 3: return As<Cdl3>(p)(a[0], a[1], a[2]);
+        case 4: return As<Cdl4>(p)(a[0], a[1], a[2], a[3]);
+        case 5: return As<Cdl5>(p)(a[0], a[1], a[2], a[3], a[4]);
+        case 6: return As<Cdl6>(p)(a[0], a[1], a[2], a[3], a[4], a[5]);
+        case 7: return As<Cdl7>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+        default: return As<Cdl8>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+        }
+    }
+    switch (n) {
+    case 0: return As<Std0>(p)();
+    case 1: return As<Std1>(p)(a[0]);
+    case 2: return As<Std2>(p)(a[0], a[1]);
+    case 3: return As<Std3>(p)(a[0], a[1], a[2]);
+    case 4: return As<Std4>(p)(a[0], a[1], a[2], a[3]);
+    case 5: return As<Std5>(p)(a[0], a[1], a[2], a[3], a[4]);
+    case 6: return As<Std6>(p)(a[0], a[1], a[2], a[3], a[4], a[5]);
+    case 7: return As<Std7>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+    default: return As<Std8>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+    }
+}
+
+}  // namespace
+
+RT_IMPORT_PROC::~RT_IMPORT_PROC() { Unload(); }
+
+bool RT_IMPORT_PROC::Resolve()
+{
+    if (address_ == kFailed) return false;
+    if (address_) return true;
+    if (!handle_) {
+        handle_ = GetModuleHandleA(module_);
+        if (!handle_) {
+            handle_ = LoadLibraryA(module_);
+            loaded_ = handle_ != nullptr;
+        }
+    }
+    FARPROC p = handle_ ? GetProcAddress(handle_, name_) : nullptr;
+    address_ = p ? p : kFailed;
+    return p != nullptr;
+}
+
+uint32_t RT_IMPORT_PROC::Call(uint32_t count, const uint32_t* args)
+{
+    if (count > 8 || (count > 0 && !args)) return 0;
+    if (!Resolve()) return 0;
+    return Invoke(address_, callerPops_, count, args);
+}
+
+void RT_IMPORT_PROC::Unload()
+{
+    // Only a handle that LoadLibraryA gave holds a reference of ours; one
+    // from GetModuleHandleA belongs to whoever loaded the module.
+    if (handle_ && loaded_) FreeLibrary(handle_);
+    handle_ = nullptr;
+    loaded_ = false;
+    address_ = nullptr;
+}
+
+bool RT_IMPORT_PROC::IsEqual(const RT_IMPORT_PROC& other) const
+{
+    return strcmp(name_ ? name_ : "", other.name_ ? other.name_ : "") == 0;
+}
+
+bool RT_IMPORT_PROC::IsGreater(const RT_IMPORT_PROC& other) const
+{
+    return strcmp(name_ ? name_ : "", other.name_ ? other.name_ : "") > 0;
+}

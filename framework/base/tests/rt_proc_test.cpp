@@ -1,0 +1,67 @@
+#include "framework/base/rt_proc.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+TEST(RtProc, CallsStandardAndCallerPopsProcedures)
+{
+    RT_PROC<int> length(1, "lstrlenA", "kernel32");
+    EXPECT_EQ(length(reinterpret_cast<uintptr_t>("hello")), 5);
+    RT_PROC<int> cLength(1, "strlen", "msvcrt", true);
+    EXPECT_EQ(cLength(reinterpret_cast<uintptr_t>("four")), 4);
+    // Arguments go in order: "%d-%d" formats 1 then 2.
+    char out[16] = {};
+    RT_PROC<int> format(4, "sprintf", "msvcrt", true);
+    EXPECT_EQ(format(reinterpret_cast<uintptr_t>(out), reinterpret_cast<uintptr_t>("%d-%d"), 1, 2), 3);
+    EXPECT_STREQ(out, "1-2");
+}
+
+TEST(RtProc, MissingProcedureOrModuleFailsForGood)
+{
+    RT_PROC2 missing("NoSuchProcedure", "kernel32");
+    EXPECT_EQ(missing(1, 2), 0);
+    EXPECT_TRUE(missing.Failed());
+    EXPECT_EQ(missing(1, 2), 0);
+    EXPECT_TRUE(missing.Failed());
+
+    RT_PROC<int> noModule(0, "Anything", "no_such_module_voq");
+    EXPECT_FALSE(noModule.Resolve());
+    EXPECT_EQ(noModule(), 0);
+}
+
+TEST(RtProc, UnloadKeepsAModuleItDidNotLoad)
+{
+    HMODULE kernel = GetModuleHandleA("kernel32");
+    {
+        RT_PROC<uint32_t> tick(0, "GetTickCount", "kernel32");
+        EXPECT_TRUE(tick.Resolve());
+        tick.Unload();
+        EXPECT_EQ(tick.Address(), nullptr);
+        EXPECT_TRUE(tick.Resolve());  // resolves again after unload
+    }
+    EXPECT_EQ(GetModuleHandleA("kernel32"), kernel);
+}
+
+TEST(RtProc, UnloadFreesAModuleItLoaded)
+{
+    if (GetModuleHandleA("msimg32")) GTEST_SKIP() << "the fixture needs a module nobody loaded";
+    RT_PROC<int> proc(0, "AlphaBlend", "msimg32");
+    if (!proc.Resolve()) GTEST_SKIP() << "msimg32 is not present";
+    EXPECT_NE(GetModuleHandleA("msimg32"), nullptr);
+    proc.Unload();
+    EXPECT_EQ(GetModuleHandleA("msimg32"), nullptr);
+}
+
+TEST(RtProc, RecordsCompareByProcedureName)
+{
+    RT_IMPORT_PROC a("Alpha", "x"), b("Beta", "y"), a2("Alpha", "z");
+    EXPECT_TRUE(a.IsEqual(a2));
+    EXPECT_FALSE(a.IsEqual(b));
+    EXPECT_TRUE(b.IsGreater(a));
+    EXPECT_FALSE(a.IsGreater(b));
+}
+
+}  // namespace

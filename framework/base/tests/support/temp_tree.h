@@ -1,0 +1,20 @@
+// A fresh folder under the temporary folder, removed with its tree at the
+// end of the test, and small helpers to fill it.
+#pragma once
+
+#include <string>
+
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    const std::string& Root() const { return root_; }
+    std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
+    void MakeDir(const std::string& relative) const;
+    void Write(const std::string& relative, const std::string& bytes) const;
+    std::string Read(const std::string& relative) const;
+    bool Exists(const std::string& relative) const;
+
+private:
+    std::string root_;
+};

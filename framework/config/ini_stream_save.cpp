@@ -1,0 +1,102 @@
+// Saving a stream to its file or to memory.
+#include <cstring>
+
+#include "framework/config/ini_env.h"
+#include "framework/config/ini_stream.h"
+
+namespace {
+
+// A line feed or carriage return inside a name or value would come back as
+// other records; it is written as a blank.
+std::string OneLine(const char* text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c == '\n' || c == '\r') c = ' ';
+  return out;
+}
+
+std::string Header(const std::string& name, unsigned brackets) {
+  std::string out(brackets, '[');
+  for (char c : OneLine(name.c_str())) {
+    if (c == '[') c = '\x10';
+    else if (c == ']') c = '\x11';
+    out += c;
+  }
+  out.append(brackets, ']');
+  return out;
+}
+
+}  // namespace
+
+void INIStream::WriteTo(FInOut& out, bool& lastWasNamed) {
+  const bool debug = ini_env::Get().debugFlag;
+  for (size_t i = 0; i < sections_.size(); ++i) {
+    SectionItem& section = *sections_[i];
+    if (debug) {
+      for (size_t j = i + 1; j < sections_.size(); ++j)
+        if (sections_[j]->Name() == section.Name())
+          ini_env::Message("s", "Saving INIStream('%s'): duplicate section '%s'", fileName_.c_str(), section.Name().c_str());
+    }
+    if ((flags_ & INI_SKIP_EMPTY_SECTIONS) && section.Records().empty() && !section.Nested()) continue;
+    if (lastWasNamed) out.printf("\n");
+    out.printf("%s\n", Header(section.Name(), level_ + 1u).c_str());
+    lastWasNamed = false;
+    if (debug) {
+      // Later records of an equal name are reported and dropped.
+      for (size_t r = 0; r < section.Records().size(); ++r) {
+        const INIItem* item = section.Records()[r].get();
+        if (!*item->Name()) continue;
+        for (size_t k = r + 1; k < section.Records().size();) {
+          INIItem* later = section.Records()[k].get();
+          if (!item->IsEqual(*later)) {
+            ++k;
+            continue;
+          }
+          ini_env::Message("s", "Saving INIStream('%s'): duplicate record '%s' in section [%s]", fileName_.c_str(),
+                           later->Name(), section.Name().c_str());
+          section.Remove(later);
+        }
+      }
+    }
+    for (const auto& item : section.Records()) {
+      if (*item->Name()) {
+        out.printf("%s=%s\n", OneLine(item->Name()).c_str(), OneLine(item->Value()).c_str());
+        lastWasNamed = true;
+      } else {
+        out.printf("; %s\n", OneLine(item->Value()).c_str());
+        lastWasNamed = false;
+      }
+    }
+    if (section.Nested()) {
+      section.Nested()->WriteTo(out, lastWasNamed);
+      lastWasNamed = true;
+    }
+  }
+}
+
+bool INIStream::Save() {
+  if (IsReadOnly() || refusedName_ || unreadable_) return false;
+  if (fileName_.empty() || fileName_[0] == '<') return false;
+  FileInOut out(false, "wt", fileName_.c_str(), 16384);
+  if (!out.IsOpen()) {
+    ini_env::Message("s", "Cannot create file '%s'", fileName_.c_str());
+    return false;
+  }
+  bool lastWasNamed = false;
+  WriteTo(out, lastWasNamed);
+  out.Close();
+  if (out.Failed()) {
+    ini_env::Message("s", "Cannot write file '%s'", fileName_.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool INIStream::SaveToMemory(size_t growthHint) {
+  if (IsReadOnly()) return false;
+  memory_ = MemoryArray();
+  MemoryInOut out(growthHint, memory_);
+  bool lastWasNamed = false;
+  WriteTo(out, lastWasNamed);
+  return true;
+}

@@ -1,0 +1,160 @@
+#include "framework/ui/ml_text.h"
+
+#include <cstdlib>
+#include <cstring>
+
+uint8_t g_mlLanguage = 0;
+
+namespace {
+
+constexpr size_t kRingSize = 0x10000;
+constexpr size_t kResourceCut = 4095;
+
+HMODULE g_languageModule = nullptr;  // null: the program's own instance
+ResourceModuleHook g_resourceHook = nullptr;
+RecodeHook g_recodeHook = nullptr;
+
+// Each thread's ring of results, made on first use.
+struct Ring {
+    char* base = nullptr;
+    char* pos = nullptr;
+    ~Ring() { free(base); }
+};
+thread_local Ring t_ring;
+
+// Copies `length` bytes of `source` as one result; a result longer than the
+// ring is cut so that it always fits.
+char* RingCopy(const char* source, size_t length)
+{
+    Ring& ring = t_ring;
+    if (!ring.base) {
+        ring.base = static_cast<char*>(malloc(kRingSize));
+        if (!ring.base) return nullptr;
+        ring.pos = ring.base;
+    }
+    if (length > kRingSize - 1) length = kRingSize - 1;
+    size_t used = static_cast<size_t>(ring.pos - ring.base);
+    if (kRingSize - used < length + 1) ring.pos = ring.base;
+    char* result = ring.pos;
+    memmove(result, source, length);
+    result[length] = 0;
+    ring.pos = result + length + 1;
+    return result;
+}
+
+// Algorithms of the cut: the half of the current language, or the whole.
+const char* Cut(const char* source, bool whole)
+{
+    const char* start = source;
+    size_t length = strlen(source);
+    if (!whole) {
+        const char* bar = strchr(source, '|');
+        if (bar) {
+            if (g_mlLanguage) {
+                start = bar + 1;
+                length = strlen(start);
+            } else {
+                length = static_cast<size_t>(bar - source);
+            }
+        }
+    }
+    char* result = RingCopy(start, length);
+    if (!result) return "";
+    RecodeCP866(true, result);
+    return result;
+}
+
+const char* ResourceText(uint32_t id, bool whole)
+{
+    HMODULE module = ResourceModuleFor(RT_RCDATA, id);
+    if (g_languageModule && g_languageModule != GetProgramInstance()) module = g_languageModule;
+    char buffer[kResourceCut + 1];
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), RT_RCDATA);
+    HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
+    const void* data = handle ? LockResource(handle) : nullptr;
+    if (data) {
+        size_t size = SizeofResource(module, info);
+        if (size > kResourceCut) size = kResourceCut;
+        memcpy(buffer, data, size);
+        buffer[size] = 0;
+        return Cut(buffer, whole);
+    }
+    if (LoadStringA(module, id, buffer, sizeof buffer) > 0) return Cut(buffer, whole);
+    return "";
+}
+
+const char* MLText(const char* text, bool whole)
+{
+    if (!text) return "";
+    if (IsMessageId(text)) return ResourceText(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(text)), whole);
+    return Cut(text, whole);
+}
+
+// The letter part of the code page 866 to 1251 mapping.
+unsigned char Recode(unsigned char c)
+{
+    if (c >= 0x80 && c <= 0xAF) return static_cast<unsigned char>(c + 0x40);
+    if (c >= 0xE0 && c <= 0xEF) return static_cast<unsigned char>(c + 0x10);
+    return c;
+}
+
+}  // namespace
+
+HMODULE GetProgramInstance()
+{
+    // The module this code is linked into: the program, or the DLL that
+    // carries its own resources.
+    static HMODULE instance = [] {
+        HMODULE m = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(&GetProgramInstance), &m);
+        return m;
+    }();
+    return instance;
+}
+
+HMODULE GetLanguageModule() { return g_languageModule ? g_languageModule : GetProgramInstance(); }
+void SetLanguageModule(HMODULE module) { g_languageModule = module; }
+
+void SetResourceModuleHook(ResourceModuleHook hook) { g_resourceHook = hook; }
+
+HMODULE ResourceModuleFor(const char* type, uint32_t id)
+{
+    if (g_resourceHook) {
+        HMODULE m = g_resourceHook(type, id);
+        if (m) return m;
+    }
+    return GetProgramInstance();
+}
+
+const char* GetMLText(const char* text) { return MLText(text, false); }
+
+const char* GetMLResString(uint32_t id) { return ResourceText(id, false); }
+
+const char* GetMLTextIn(uint8_t language, const char* text)
+{
+    uint8_t saved = g_mlLanguage;
+    g_mlLanguage = language;
+    const char* result = GetMLText(text);
+    g_mlLanguage = saved;
+    return result;
+}
+
+const char* GetMLSourceText(const char* text)
+{
+    if (text && !IsMessageId(text)) return text;
+    return MLText(text, true);
+}
+
+void SetRecodeHook(RecodeHook hook) { g_recodeHook = hook; }
+
+void RecodeCP866(bool check, char* text)
+{
+    if (!text) return;
+    if (g_recodeHook && !g_recodeHook()) return;
+    if (check) {
+        for (const unsigned char* p = reinterpret_cast<unsigned char*>(text); *p; ++p)
+            if ((*p >= 0xC0 && *p <= 0xDF) || *p >= 0xF0) return;  // already code page 1251
+    }
+    for (unsigned char* p = reinterpret_cast<unsigned char*>(text); *p; ++p) *p = Recode(*p);
+}

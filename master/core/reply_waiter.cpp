@@ -1,0 +1,94 @@
+// The pending-read log: waiters in registration order, completed or dropped
+// as a whole.
+#include "master/core/reply_waiter.h"
+
+#include "master/core/trn_prot.h"
+
+namespace mst {
+
+void voltage_checker::take_sample(const uint16_t* five_units) {
+    for (unsigned i = 0; i < 5; ++i)
+        sample.value[i] = five_units[i];
+    const uint16_t a = sample.value[1];
+    const uint16_t b = sample.value[2];
+    sample.value[5] = static_cast<uint16_t>(a > b ? a - b : b - a);
+}
+
+void pending_log::append(synchro* object, uint32_t position) {
+    // Unreachable while the full log is exchanged at once; kept so that no
+    // path can write past the entries.
+    if (write_ >= capacity) {
+        owner_.record().raise(rc::output_overflow);
+        return;
+    }
+    entries_[write_] = {object, position};
+    ++write_;
+    entries_[write_].object = nullptr;
+    if (write_ == capacity)
+        owner_.end_batch();
+}
+
+void pending_log::queue_read(synchro& waiter, uint32_t position, synchro* object) {
+    waiter.state = waiter_state::read_pending;
+    append(object, position);
+}
+
+void pending_log::queue_write(synchro& waiter, synchro* object) {
+    waiter.state = waiter_state::write_pending;
+    append(object, write_position);
+}
+
+void pending_log::take_over(synchro& waiter, const synchro* object, bool write) {
+    waiter.state = write ? waiter_state::write_pending : waiter_state::read_pending;
+    for (unsigned i = write_; i > read_; --i) {
+        entry& e = entries_[i - 1];
+        const bool is_write = (e.position & write_position) != 0;
+        if (e.object == object && is_write == write) {
+            e.object = &waiter;
+            return;
+        }
+    }
+}
+
+void pending_log::take_over_read(synchro& waiter, const synchro* object) {
+    take_over(waiter, object, false);
+}
+
+void pending_log::take_over_write(synchro& waiter, const synchro* object) {
+    take_over(waiter, object, true);
+}
+
+void pending_log::complete_all() {
+    chain_hooks* chain = owner_.chain();
+    if (chain != nullptr)
+        chain->attach_reply();
+    // A raise inside a completion drops the rest from the read cursor, which
+    // then stands at the raising entry.
+    for (unsigned i = 0; i < write_ && entries_[i].object != nullptr; ++i) {
+        synchro* object = entries_[i].object;
+        object->complete(entries_[i].position);
+        entries_[i].object = nullptr;
+        read_ = i + 1;
+    }
+    clear();
+    if (chain != nullptr)
+        chain->complete_batch();
+}
+
+void pending_log::drop_all() {
+    for (unsigned i = read_; i < write_ && entries_[i].object != nullptr; ++i) {
+        synchro* object = entries_[i].object;
+        entries_[i].object = nullptr;
+        read_ = i + 1;
+        object->reset();
+    }
+    clear();
+}
+
+void pending_log::clear() {
+    read_ = 0;
+    write_ = 0;
+    entries_[0].object = nullptr;
+}
+
+} // namespace mst
