@@ -40,7 +40,7 @@ bool ReadFileExact(bool quiet, const char* name, void* out, uint32_t count)
 {
     FILE* f = name ? fopen(name, "rb") : nullptr;
     if (!f) {
-        if (!quiet) DoMessage("em", 5230, name ? name : "");
+        if (!quiet) DoMessageWithSystemError("m", 5230, name ? name : "");
         return false;
     }
     size_t got = out ? fread(out, 1, count, f) : 0;

@@ -10,6 +10,7 @@
 #include "framework/base/sys_error.h"
 #include "framework/base/text_utils.h"
 #include "framework/ui/message.h"
+#include "framework/ui/ml_text.h"
 
 namespace {
 
@@ -55,8 +56,12 @@ PTextFile::PTextFile(bool tempCopy, const char* extra, bool quiet, const char* m
         bool ready = temp_ && !temp_->Path().IsEmpty();
         // The working copy starts as the named file, so reading and
         // appending see what is there; a missing file starts empty.
-        if (ready && ModeNeedsContents(mode_.c_str()) && GetFileAttributesA(name_.c_str()) != INVALID_FILE_ATTRIBUTES)
-            ready = CopyFileA(name_.c_str(), temp_->Text(), FALSE) != 0;
+        if (ready && ModeNeedsContents(mode_.c_str())) {
+            if (GetFileAttributesA(name_.c_str()) != INVALID_FILE_ATTRIBUTES)
+                ready = CopyFileA(name_.c_str(), temp_->Text(), FALSE) != 0;
+            else if (strchr(mode_.c_str(), 'r'))
+                ready = false;  // nothing to read: the named file's own open fails and says so
+        }
         if (ready) stream_ = fopen(temp_->Text(), mode_.c_str());
         if (!stream_) {
             delete temp_;
@@ -73,10 +78,12 @@ void PTextFile::SetDriveTypeSource(DriveTypeSource source) { g_driveType = sourc
 
 PTextFile::~PTextFile() { Close(); }
 
-void PTextFile::ReportFailure(bool reading)
+void PTextFile::ReportFailure(bool reading, const char* kept)
 {
     if (quiet_) return;
-    const char* why = strerror(errno);
+#if !defined(FW_FLAVOUR_OUTRIG)
+    const char* why = strerror(errno);  // before anything below can change errno
+#endif
     sstr message = sstr::Format(g_fwHooks.fileErrorText(reading), name_.c_str());
 #if defined(FW_FLAVOUR_OUTRIG)
     message.Append(": ");
@@ -91,6 +98,13 @@ void PTextFile::ReportFailure(bool reading)
     if (!extra_.empty()) {
         message.Append("\n");
         message.Append(extra_.c_str());
+    }
+    if (kept) {
+        // Name the copy that still holds what the caller wrote.
+        message.Append("\n");
+        message.Append(sstr::Format(GetMLText("Working copy kept: '%s'|\xD0\xE0\xE1\xEE\xF7\xE0\xFF \xEA\xEE\xEF\xE8\xFF "
+                                              "\xF1\xEE\xF5\xF0\xE0\xED\xE5\xED\xE0: '%s'"),
+                                    kept));
     }
     // The composed text holds a file name: it is an argument, never a format.
     DoMessage("sf", "%s", message.c_str());
@@ -119,7 +133,7 @@ bool PTextFile::Close()
             // Keep the working copy: it holds what the caller wrote.
             temp_->SetDelete(false);
             errno = EIO;
-            ReportFailure(false);
+            ReportFailure(false, temp_->Text());
         }
     }
     delete temp_;

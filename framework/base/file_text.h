@@ -36,7 +36,8 @@ public:
     static void SetDriveTypeSource(DriveTypeSource source);
 
 private:
-    void ReportFailure(bool reading);
+    // `kept`: the working copy left behind after a failed copy back.
+    void ReportFailure(bool reading, const char* kept = nullptr);
     FILE* stream_ = nullptr;
     uint32_t lines_ = 0;
     std::string name_;

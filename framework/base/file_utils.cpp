@@ -120,6 +120,6 @@ int CopyFileIfChanged(bool onlyChanged, const char* target, const char* source)
     if (!target || !source) return 0;
     if (onlyChanged && Unchanged(target, source)) return 2;
     if (CopyFileA(source, target, FALSE)) return 1;
-    DoMessage("mef", 6676, source, target);
+    DoMessageWithSystemError("mf", 6676, source, target);
     return 0;
 }

@@ -75,6 +75,9 @@ bool Registered(const PEvHandler* h)
 template <typename F>
 void SafeBroadcast(F call)
 {
+    // First and Last bracket every broadcast, also one that runs from
+    // another module's static initialiser before ours.
+    EnsureFrameworkEvHandlers();
     // A registration only marks the list; sort before the order is used.
     if (g_list.needsSort) SortList();
     std::vector<PEvHandler*> snapshot(g_list.items, g_list.items + g_list.count);
@@ -123,12 +126,16 @@ void SetMainWindowVisibleHook(MainWindowVisibleHook hook) { g_mainWindowVisible 
 
 void EnsureFrameworkEvHandlers()
 {
-    // Built once and kept for the program's whole life.
-    static FirstEvHandler* first = new FirstEvHandler;
-    static LastEvHandler* last = new LastEvHandler;
-    (void)first;
-    (void)last;
+    // Built once; static objects, so exit destroys them (last built first).
+    static FirstEvHandler first;
+    static LastEvHandler last;
 }
+
+namespace {
+// The framework's initialisation builds them at start-up, after the list
+// (which needs none: it is constant-initialised).
+[[maybe_unused]] const bool g_frameworkHandlersBuilt = (EnsureFrameworkEvHandlers(), true);
+}  // namespace
 
 uint32_t EvHandlerCount() { return g_list.count; }
 bool EvHandlerRegistered(const PEvHandler* handler) { return Registered(handler); }

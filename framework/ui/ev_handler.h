@@ -10,12 +10,14 @@
 
 #include <cstdint>
 
-class PEvHandler {
+#include "framework/base/base_object.h"
+
+class PEvHandler : public BaseObject {
 public:
     static constexpr uint32_t kDefaultPriority = 0x10000;
 
     PEvHandler();
-    virtual ~PEvHandler();
+    ~PEvHandler() override;
     PEvHandler(const PEvHandler&) = delete;
     PEvHandler& operator=(const PEvHandler&) = delete;
 
@@ -65,7 +67,8 @@ private:
 };
 
 // Always first (priority 0) and always last (priority 0xFFFFFFFF); they live
-// for the program's whole life once EnsureFrameworkEvHandlers has run.
+// for the program's whole life: built by a static initialiser of the
+// framework (and at the latest by the first broadcast), destroyed at exit.
 class FirstEvHandler : public PEvHandler {
 public:
     FirstEvHandler() { SetPriority(0); }

@@ -36,7 +36,7 @@ bool ValidLetters(const char* flags)
 
 }  // namespace
 
-int DoMessageCore(const char* flags, const uint16_t* presetId, va_list args);
+int DoMessageCore(const char* flags, const uint16_t* presetId, bool withSystemError, va_list args);
 
 namespace {
 
@@ -56,7 +56,7 @@ int BadFlags(const char* flags)
 // The message function proper. `presetId` (when not null) is the argument
 // of the first 'm', so ShowMessageById can forward its caller's arguments
 // as they are.
-int DoMessageCore(const char* flags, const uint16_t* presetId, va_list args)
+int DoMessageCore(const char* flags, const uint16_t* presetId, bool withSystemError, va_list args)
 {
     const char* letters = flags ? flags : "";
     // The system error of the caller's failure, before anything here can
@@ -69,7 +69,7 @@ int DoMessageCore(const char* flags, const uint16_t* presetId, va_list args)
     bool captionGiven = false;
     const char* text = nullptr;
     uint16_t messageId = 0;
-    bool withError = false;
+    bool withError = withSystemError;
     for (const char* p = letters; *p; ++p) {
         switch (Lower(*p)) {
         case 'a': SetLanguageModule(reinterpret_cast<HMODULE>(va_arg(args, uintptr_t))); break;
@@ -131,13 +131,22 @@ int DoMessageCore(const char* flags, const uint16_t* presetId, va_list args)
 #endif
 }
 
-int DoMessageV(const char* flags, va_list args) { return DoMessageCore(flags, nullptr, args); }
+int DoMessageV(const char* flags, va_list args) { return DoMessageCore(flags, nullptr, false, args); }
 
 int DoMessage(const char* flags, ...)
 {
     va_list args;
     va_start(args, flags);
-    int answer = DoMessageCore(flags, nullptr, args);
+    int answer = DoMessageCore(flags, nullptr, false, args);
+    va_end(args);
+    return answer;
+}
+
+int DoMessageWithSystemError(const char* flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    int answer = DoMessageCore(flags, nullptr, true, args);
     va_end(args);
     return answer;
 }
@@ -146,9 +155,51 @@ int ShowMessageById(uint16_t id, ...)
 {
     va_list args;
     va_start(args, id);
-    int answer = DoMessageCore("m", &id, args);
+    int answer = DoMessageCore("m", &id, false, args);
     va_end(args);
     return answer;
+}
+
+namespace {
+
+uint32_t ReadU32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+
+// The keyed text of a table's bytes, or null when the key is absent. Every
+// read stays inside the resource, whatever its contents.
+const char* FindKeyed(const uint8_t* p, const uint8_t* end, uint32_t key)
+{
+    bool layoutB = end - p >= 4 && ReadU32(p) == 0xFFFFFFFFu;
+    size_t keySize = layoutB ? 4 : 2;
+    if (layoutB) p += 4;
+    while (end - p >= static_cast<ptrdiff_t>(keySize)) {
+        uint32_t k = layoutB ? ReadU32(p) : static_cast<uint32_t>(p[0] | p[1] << 8);
+        if (layoutB && k == 0xFFFFFFFFu) return nullptr;  // the end pair
+        p += keySize;
+        const uint8_t* text = p;
+        while (p < end && *p) ++p;
+        if (p == end) return nullptr;  // a text without its NUL: the table ends here
+        ++p;
+        if (k == key) return reinterpret_cast<const char*>(text);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const char* GetKeyedText(uint32_t key, uint16_t tableId)
+{
+    HMODULE module = GetProgramInstance();  // the program's own, never the language module
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(tableId), RT_RCDATA);
+    HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
+    const uint8_t* data = handle ? static_cast<const uint8_t*>(LockResource(handle)) : nullptr;
+    if (!data) return GetMLResString(6447);
+    const char* text = FindKeyed(data, data + SizeofResource(module, info), key);
+    if (text) return GetMLText(text);
+    // The unknown key's text is made of a converted result: cut, not
+    // converted again.
+    char unknown[512];
+    snprintf(unknown, sizeof unknown, GetMLResString(6448), key);
+    return GetMLTextConverted(unknown);
 }
 
 int LogPrintf(const char* format, ...)

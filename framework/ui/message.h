@@ -24,8 +24,21 @@
 
 int DoMessage(const char* flags, ...);
 int DoMessageV(const char* flags, va_list args);
+// DoMessage with the system error text appended as by the letter 'e', in
+// every build: the framework's own reports use it, as the plug-in's build of
+// DoMessage takes no 'e'.
+int DoMessageWithSystemError(const char* flags, ...);
 // DoMessage("m", id, ...).
 int ShowMessageById(uint16_t id, ...);
+
+// The text for `key` in the keyed text table `tableId` (an RT_RCDATA
+// resource of the program's own module), in the current language:
+//   layout A: records {u16 key; NUL-terminated text} to the end of the resource;
+//   layout B: a first u32 0xFFFFFFFF, then records {u32 key; NUL-terminated
+//   text}, ended by the u32 pair 0xFFFFFFFF 0xFFFFFFFF.
+// A missing table gives message 6447's text; an absent key message 6448's
+// ("%u: Unknown") formatted with the key.
+const char* GetKeyedText(uint32_t key, uint16_t tableId);
 
 // Formats into the setup log and flushes it while the log switch is on;
 // else does nothing and returns 0.

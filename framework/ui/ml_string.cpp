@@ -5,17 +5,46 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <vector>
 
 #include "framework/ui/ml_text.h"
 
 namespace {
 
-// The registry of live mlstr objects, one record each.
-std::vector<mlstr*>& Registry()
+// The registry of live mlstr objects, one record each. Constant-initialised
+// plain storage: an mlstr in static storage may register before, and leave
+// after, any other static object; the block is freed when the last leaves.
+struct MlstrRegistry {
+    mlstr** items;
+    uint32_t count;
+    uint32_t capacity;
+};
+constinit MlstrRegistry g_registry = {nullptr, 0, 0};
+
+bool RegistryAdd(mlstr* m)
 {
-    static std::vector<mlstr*> registry;
-    return registry;
+    if (g_registry.count == g_registry.capacity) {
+        uint32_t capacity = g_registry.capacity + 32;
+        void* grown = realloc(g_registry.items, capacity * sizeof(mlstr*));
+        if (!grown) return false;  // out of heap: this text does not follow the language
+        g_registry.items = static_cast<mlstr**>(grown);
+        g_registry.capacity = capacity;
+    }
+    g_registry.items[g_registry.count++] = m;
+    return true;
+}
+
+void RegistryRemove(mlstr* m)
+{
+    for (uint32_t i = 0; i < g_registry.count; ++i) {
+        if (g_registry.items[i] != m) continue;
+        memmove(&g_registry.items[i], &g_registry.items[i + 1], (g_registry.count - i - 1) * sizeof(mlstr*));
+        --g_registry.count;
+        break;
+    }
+    if (g_registry.count == 0) {
+        free(g_registry.items);
+        g_registry = {nullptr, 0, 0};
+    }
 }
 
 const char* TextArg(uint32_t key) { return reinterpret_cast<const char*>(static_cast<uintptr_t>(key)); }
@@ -49,22 +78,20 @@ void SMLString::Translate()
         Set(GetMLText(TextArg(key_)));
         return;
     }
-    HMODULE module = ResourceModuleFor(RT_RCDATA, key_);
-    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(key_), RT_RCDATA);
-    HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
-    const void* data = handle ? LockResource(handle) : nullptr;
-    DWORD size = data ? SizeofResource(module, info) : 0;
-    if (size == 0) {
+    // The RT_RCDATA resource only: neither the language module nor the
+    // string table is consulted here.
+    ResRCDATA resource(nullptr, key_);
+    if (resource.LoadedSize() == 0) {
         Set("");
         return;
     }
-    char* copy = static_cast<char*>(malloc(size + 1));
+    char* copy = static_cast<char*>(malloc(resource.LoadedSize() + 1));
     if (!copy) {
         Set("");
         return;
     }
-    memcpy(copy, data, size);
-    copy[size] = 0;
+    memcpy(copy, resource.Bytes(), resource.LoadedSize());
+    copy[resource.LoadedSize()] = 0;
     Set(GetMLText(copy));
     free(copy);
 }
@@ -108,10 +135,10 @@ void SMLStringContainer::Leave(SMLString* s)
 void SMLStringContainer::OnLanguageChange()
 {
     for (uint32_t i = 0; i < strings_.Count(); ++i) strings_[i]->Translate();
-    for (mlstr* m : Registry()) m->Retranslate();
+    for (uint32_t i = 0; i < g_registry.count; ++i) g_registry.items[i]->Retranslate();
 }
 
-uint32_t SMLStringContainer::RegistryCount() const { return static_cast<uint32_t>(Registry().size()); }
+uint32_t SMLStringContainer::RegistryCount() const { return g_registry.count; }
 
 const char* GetCachedMLString(uint32_t id)
 {
@@ -137,21 +164,25 @@ mlstr& mlstr::operator=(const mlstr& other)
         free(copy);
     } else if (other.id_) {
         Assign(other.id_);
+    } else {
+        // The other holds no text: neither does this one now.
+        free(literal_);
+        literal_ = nullptr;
+        id_ = 0;
+        sstr::Free();
     }
     return *this;
 }
 
 mlstr::~mlstr()
 {
-    if (registered_) {
-        std::vector<mlstr*>& r = Registry();
-        for (size_t i = 0; i < r.size(); ++i)
-            if (r[i] == this) {
-                r.erase(r.begin() + static_cast<std::ptrdiff_t>(i));
-                break;
-            }
-    }
+    if (registered_) RegistryRemove(this);
     free(literal_);
+}
+
+void mlstr::Register()
+{
+    if (!registered_) registered_ = RegistryAdd(this);
 }
 
 void mlstr::Assign(const char* text)
@@ -164,10 +195,7 @@ void mlstr::Assign(const char* text)
     free(literal_);
     literal_ = copy;
     id_ = 0;
-    if (!registered_) {
-        Registry().push_back(this);
-        registered_ = true;
-    }
+    Register();
     Retranslate();
 }
 
@@ -176,10 +204,7 @@ void mlstr::Assign(uint32_t id)
     free(literal_);
     literal_ = nullptr;
     id_ = id;
-    if (!registered_) {
-        Registry().push_back(this);
-        registered_ = true;
-    }
+    Register();
     Retranslate();
 }
 

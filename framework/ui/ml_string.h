@@ -79,6 +79,7 @@ public:
     void Retranslate();
 
 private:
+    void Register();
     uint32_t id_ = 0;
     char* literal_ = nullptr;  // heap copy of the bilingual literal
     bool registered_ = false;

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/ui/message.h"
+
 uint8_t g_mlLanguage = 0;
 
 namespace {
@@ -21,6 +23,13 @@ struct Ring {
     ~Ring() { free(base); }
 };
 thread_local Ring t_ring;
+
+// True when text lies in the calling thread's ring (a result of GetMLText).
+bool InRing(const char* text)
+{
+    const Ring& ring = t_ring;
+    return ring.base && text >= ring.base && text < ring.base + kRingSize;
+}
 
 // Copies `length` bytes of `source` as one result; a result longer than the
 // ring is cut so that it always fits.
@@ -43,7 +52,7 @@ char* RingCopy(const char* source, size_t length)
 }
 
 // Algorithms of the cut: the half of the current language, or the whole.
-const char* Cut(const char* source, bool whole)
+const char* Cut(const char* source, bool whole, bool converted = false)
 {
     const char* start = source;
     size_t length = strlen(source);
@@ -58,9 +67,13 @@ const char* Cut(const char* source, bool whole)
             }
         }
     }
+    // A result of this thread's ring has been converted already: cutting it
+    // again must not convert it a second time (a 1251 text made only of the
+    // letters 0xE0-0xEF would pass the check and be garbled).
+    converted = converted || InRing(source);
     char* result = RingCopy(start, length);
     if (!result) return "";
-    RecodeCP866(true, result);
+    if (!converted) RecodeCP866(true, result);
     return result;
 }
 
@@ -146,6 +159,13 @@ const char* GetMLSourceText(const char* text)
     return MLText(text, true);
 }
 
+const char* GetMLTextConverted(const char* text)
+{
+    if (!text) return "";
+    if (IsMessageId(text)) return GetMLText(text);
+    return Cut(text, false, true);
+}
+
 void SetRecodeHook(RecodeHook hook) { g_recodeHook = hook; }
 
 void RecodeCP866(bool check, char* text)
@@ -157,4 +177,66 @@ void RecodeCP866(bool check, char* text)
             if ((*p >= 0xC0 && *p <= 0xDF) || *p >= 0xF0) return;  // already code page 1251
     }
     for (unsigned char* p = reinterpret_cast<unsigned char*>(text); *p; ++p) *p = Recode(*p);
+}
+
+MLCaption::MLCaption(const char* text)
+{
+    // An id's source text comes converted (whole) from the ring; only a
+    // literal's Russian half still needs the conversion, and it gets it once.
+    bool literal = text && !IsMessageId(text);
+    const char* source = text ? GetMLSourceText(text) : "";
+    const char* start = source;
+    size_t length = strlen(source);
+    bool convert = false;
+    if (const char* bar = strchr(source, '|')) {
+        if (g_mlLanguage) {
+            start = bar + 1;
+            length = strlen(start);
+            convert = literal;
+        } else {
+            length = static_cast<size_t>(bar - source);
+        }
+    }
+    char* out = inline_;
+    if (length + 1 > sizeof inline_) {
+        heap_ = static_cast<char*>(malloc(length + 1));
+        if (heap_) out = heap_;
+        else length = sizeof inline_ - 1;  // out of heap: a cut caption
+    }
+    memcpy(out, start, length);
+    out[length] = 0;
+    if (convert) RecodeCP866(true, out);
+    data_ = out;
+}
+
+MLCaption::~MLCaption() { free(heap_); }
+
+ResRCDATA::ResRCDATA(HMODULE module, uint32_t id)
+{
+    if (id) Load(module, id);
+}
+
+bool ResRCDATA::Load(HMODULE module, uint32_t id)
+{
+    Release();
+    if (!module) module = ResourceModuleFor(RT_RCDATA, id);
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), RT_RCDATA);
+    HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
+    const void* data = handle ? LockResource(handle) : nullptr;
+    DWORD size = data ? SizeofResource(module, info) : 0;
+    if (size == 0 || !Resize(size)) return false;
+    memcpy(Data(), data, size);
+    FreeResource(handle);
+    return true;
+}
+
+uint32_t LocalizedResourceId(const char* type, uint32_t id)
+{
+    HMODULE module = ResourceModuleFor(type, id);
+    // Ids are 16-bit: one whose Russian twin would not fit has none.
+    if (g_mlLanguage && id + 10000 <= 0xFFFF && FindResourceA(module, MAKEINTRESOURCEA(id + 10000), type))
+        return id + 10000;
+    if (!FindResourceA(module, MAKEINTRESOURCEA(id), type))
+        ShowMessageById(6795, id, GetKeyedText(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(type)), 6484));
+    return id;
 }

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "framework/base/dynarray.h"
+
 // 0 = English, non-zero = Russian.
 extern uint8_t g_mlLanguage;
 
@@ -33,6 +35,9 @@ const char* GetMLResString(uint32_t id);
 const char* GetMLTextIn(uint8_t language, const char* text);
 // Both halves: a pointer unchanged; an id's whole resource text, converted.
 const char* GetMLSourceText(const char* text);
+// Cuts a text that is in code page 1251 already (a text made from converted
+// results) into the ring, without the 866 conversion.
+const char* GetMLTextConverted(const char* text);
 
 // Converts Russian code page 866 letters to code page 1251 in place. With
 // `check`, a text holding any byte of 0xC0-0xDF or 0xF0-0xFF is taken to be
@@ -41,3 +46,40 @@ void RecodeCP866(bool check, char* text);
 // Conversion hook: whether conversion is wanted (the framework's says yes).
 using RecodeHook = bool (*)();
 void SetRecodeHook(RecodeHook hook);  // null: default
+
+// A caption (button texts) in the current language, held inline below 80
+// bytes and on the heap above. A literal's Russian half is converted from
+// code page 866 here; an id's text comes converted and is not touched again.
+class MLCaption {
+public:
+    explicit MLCaption(const char* text);
+    ~MLCaption();
+    MLCaption(const MLCaption&) = delete;
+    MLCaption& operator=(const MLCaption&) = delete;
+    const char* Text() const { return data_; }
+    bool OnHeap() const { return heap_ != nullptr; }
+
+private:
+    const char* data_ = inline_;
+    char* heap_ = nullptr;
+    char inline_[80] = {};
+};
+
+// The bytes of one RT_RCDATA resource copied out of its module.
+class ResRCDATA : public DynArrayBase {
+public:
+    ResRCDATA() = default;
+    // Loads when id is non-zero.
+    ResRCDATA(HMODULE module, uint32_t id);
+    // Drops what was loaded; a null module is the resource module lookup's
+    // for (RT_RCDATA, id). True when something was loaded.
+    bool Load(HMODULE module, uint32_t id);
+    uint32_t LoadedSize() const { return Size(); }
+    const uint8_t* Bytes() const { return static_cast<const uint8_t*>(Data()); }
+};
+
+// The id of a resource of `type` to use in the current language: id + 10000
+// when the language flag is set and that resource exists in the module the
+// lookup names, else id. When not even id exists, message 6795 names the id
+// and the type (keyed table 6484), and id is returned all the same.
+uint32_t LocalizedResourceId(const char* type, uint32_t id);

@@ -1,4 +1,5 @@
 #include "framework/base/rt_proc.h"
+#include "framework/base/static_ptr.h"
 
 #include <gtest/gtest.h>
 
@@ -63,5 +64,32 @@ TEST(RtProc, RecordsCompareByProcedureName)
     EXPECT_TRUE(b.IsGreater(a));
     EXPECT_FALSE(a.IsGreater(b));
 }
+
+struct Counted {
+    static int live;
+    Counted() { ++live; }
+    virtual ~Counted() { --live; }
+};
+int Counted::live = 0;
+
+TEST(StaticAsPtr, MakesTheObjectOnFirstUseOnceAndDeletesItAtTheEnd)
+{
+    {
+        PStaticAsPtr<Counted> unused;
+        EXPECT_FALSE(unused.Created());
+    }
+    EXPECT_EQ(Counted::live, 0);  // never made, nothing deleted
+    {
+        PStaticAsPtr<Counted> holder;
+        Counted* first = holder.Get();
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(holder.Get(), first);
+        EXPECT_EQ(Counted::live, 1);
+    }
+    EXPECT_EQ(Counted::live, 0);
+}
+
+// A holder in static storage is usable before its own initialiser has run.
+constinit PStaticAsPtr<Counted> g_early;
 
 }  // namespace

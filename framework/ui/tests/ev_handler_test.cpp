@@ -64,6 +64,13 @@ std::vector<const PEvHandler*> Calls(std::initializer_list<const PEvHandler*> mi
     return result;
 }
 
+// Runs first (tests run in the order of definition): the framework's own
+// two handlers are there from start-up, before anyone asked for them.
+TEST(EvHandlersAtStart, FirstAndLastExistBeforeAnyBroadcast)
+{
+    EXPECT_GE(EvHandlerCount(), 2u);
+}
+
 class EvHandlers : public ::testing::Test {
 protected:
     void SetUp() override

@@ -68,4 +68,16 @@ TEST_F(MlString, ReassignedAndCopiedMembersKeepOneRecordEach)
     EXPECT_EQ(SMLStringContainer::Instance().RegistryCount(), before);
 }
 
+TEST_F(MlString, AssigningAnEmptyMemberEmptiesAndKeepsOneRecord)
+{
+    uint32_t before = SMLStringContainer::Instance().RegistryCount();
+    mlstr empty;
+    mlstr a("A|1");
+    a = empty;
+    EXPECT_TRUE(a.IsEmpty());
+    SwitchLanguage(1);
+    EXPECT_TRUE(a.IsEmpty());  // nothing to follow the language with
+    EXPECT_EQ(SMLStringContainer::Instance().RegistryCount(), before + 1);
+}
+
 }  // namespace

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "framework/base/sys_box_recorder.h"
 #include "framework/ui/message.h"
 
 namespace {
@@ -136,6 +138,138 @@ TEST_F(MlText, EachThreadHasItsOwnRing)
     const char* mine = GetMLText("mine");
     std::thread([] { for (int i = 0; i < 200; ++i) GetMLText(std::string(1000, 'o').c_str()); }).join();
     EXPECT_STREQ(mine, "mine");
+}
+
+TEST_F(MlText, ResultsAreConvertedOnceEvenWhenCutAgain)
+{
+    // "папа" from code page 866 becomes 0xEF 0xE0 0xEF 0xE0 in code page
+    // 1251; a second pass would turn that into 0xFF 0xF0 0xFF 0xF0.
+    const char kDad1251[] = "\xEF\xE0\xEF\xE0";
+    g_mlLanguage = 1;
+    const char* once = GetMLText("dad|\xAF\xA0\xAF\xA0");
+    ASSERT_STREQ(once, kDad1251);
+    EXPECT_STREQ(GetMLText(once), kDad1251);
+    const char* byId = GetMLText(MsgText(7005));
+    ASSERT_STREQ(byId, kDad1251);
+    EXPECT_STREQ(GetMLText(byId), kDad1251);
+    // The whole source text of an id is converted too, and cutting it later
+    // leaves it as it is.
+    const char* source = GetMLSourceText(MsgText(7005));
+    EXPECT_STREQ(source, "dad|\xEF\xE0\xEF\xE0");
+    EXPECT_STREQ(GetMLText(source), kDad1251);
+}
+
+TEST_F(MlText, CaptionConvertsLiteralsOnceAndKeepsShortTextsInline)
+{
+    struct Case {
+        const char* text;
+        uint8_t language;
+        const char* expected;
+    } cases[] = {
+        {"Close|\x87\xA0\xAA\xE0\xEB\xE2\xEC", 0, "Close"},
+        {"Close|\x87\xA0\xAA\xE0\xEB\xE2\xEC", 1, "\xC7\xE0\xEA\xF0\xFB\xF2\xFC"},  // "Закрыть"
+        {"No bar \x87\xA0", 1, "No bar \x87\xA0"},  // whole and unconverted
+        {MsgText(7005), 1, "\xEF\xE0\xEF\xE0"},    // an id's text converted once only
+        {MsgText(7005), 0, "dad"},
+        {nullptr, 1, ""},
+    };
+    for (const Case& c : cases) {
+        g_mlLanguage = c.language;
+        MLCaption caption(c.text);
+        EXPECT_STREQ(caption.Text(), c.expected) << int(c.language);
+        EXPECT_FALSE(caption.OnHeap());
+    }
+    g_mlLanguage = 0;
+    std::string fits(79, 'c'), heap(80, 'h');
+    MLCaption small(fits.c_str()), large(heap.c_str());
+    EXPECT_FALSE(small.OnHeap());
+    EXPECT_EQ(small.Text(), fits);
+    EXPECT_TRUE(large.OnHeap());
+    EXPECT_EQ(large.Text(), heap);
+}
+
+BOOL CALLBACK CollectFrameworkId(HMODULE, LPCSTR, LPSTR name, LONG_PTR param)
+{
+    uintptr_t id = reinterpret_cast<uintptr_t>(name);
+    // 7000-7999 and 17020: this test's own resources; 6484: a keyed table.
+    if (id < 0x8000 && (id < 7000 || id > 7999) && id != 17020 && id != 6484)
+        reinterpret_cast<std::vector<uint32_t>*>(param)->push_back(static_cast<uint32_t>(id));
+    return TRUE;
+}
+
+// The framework's own texts keep their Russian halves in code page 1251 with
+// at least one byte of 0xC0-0xDF or 0xF0-0xFF, so the 866 conversion leaves
+// them alone: each comes out byte for byte as stored.
+TEST_F(MlText, FrameworkResourceTextsAreSafeFromThe866Conversion)
+{
+    std::vector<uint32_t> ids;
+    EnumResourceNamesA(GetProgramInstance(), RT_RCDATA, CollectFrameworkId, reinterpret_cast<LONG_PTR>(&ids));
+    ASSERT_GE(ids.size(), 10u);  // 5008, 5229, 5230, 5280, 6447, 6448, 6676, 6795, 8102, 8385
+    g_mlLanguage = 1;
+    for (uint32_t id : ids) {
+        HRSRC info = FindResourceA(GetProgramInstance(), MAKEINTRESOURCEA(id), RT_RCDATA);
+        ASSERT_NE(info, nullptr);
+        const char* raw = static_cast<const char*>(LockResource(LoadResource(GetProgramInstance(), info)));
+        std::string stored(raw, strnlen(raw, SizeofResource(GetProgramInstance(), info)));
+        size_t bar = stored.find('|');
+        ASSERT_NE(bar, std::string::npos) << id;
+        EXPECT_STREQ(GetMLResString(id), stored.substr(bar + 1).c_str()) << id;
+    }
+}
+
+TEST_F(MlText, KeyedTextsOfBothLayoutsStayInsideTheTable)
+{
+    struct Case {
+        uint32_t key;
+        uint16_t table;
+        uint8_t language;
+        const char* expected;
+    } cases[] = {
+        {70000, 7010, 0, "seventy thousand"},
+        {70000, 7010, 1, "\xD1\xE5\xEC\xFC\xE4\xE5\xF1\xFF\xF2 \xF2\xFB\xF1\xFF\xF7"},
+        {5, 7010, 0, "five"},
+        {9, 7010, 0, "9: Unknown"},  // behind the end pair
+        {1, 7011, 0, "one"},
+        {2, 7011, 0, "2: Unknown"},  // its text runs to the end without a NUL
+        {10, 6484, 0, "RT_RCDATA"},
+        {5, 6484, 0, "RT_DIALOG"},
+        {13, 6484, 0, "13: Unknown"},
+        {13, 6484, 1, "13: \xCD\xE5\xE8\xE7\xE2\xE5\xF1\xF2\xED\xEE"},
+        {1, 7999, 0, "[Unable to load resource]"},
+    };
+    for (const Case& c : cases) {
+        g_mlLanguage = c.language;
+        EXPECT_STREQ(GetKeyedText(c.key, c.table), c.expected) << c.key << " in " << c.table;
+    }
+}
+
+TEST_F(MlText, LocalizedResourceIdTakesTheRussianTwinOnlyInRussian)
+{
+    FwBoxRecorder boxes;
+    EXPECT_EQ(LocalizedResourceId(RT_RCDATA, 7020), 7020u);
+    EXPECT_EQ(LocalizedResourceId(RT_RCDATA, 7021), 7021u);
+    g_mlLanguage = 1;
+    EXPECT_EQ(LocalizedResourceId(RT_RCDATA, 7020), 17020u);
+    EXPECT_EQ(LocalizedResourceId(RT_RCDATA, 7021), 7021u);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    g_mlLanguage = 0;
+    // Missing in both forms: reported, and the plain id goes on.
+    EXPECT_EQ(LocalizedResourceId(RT_DIALOG, 7022), 7022u);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].messageId, 6795);
+    EXPECT_EQ(boxes.Boxes()[0].text, "Internal Error: Resource 7022 of type RT_DIALOG not linked. Please contact Korvan.");
+}
+
+TEST_F(MlText, ResourceBytesAreCopiedOut)
+{
+    ResRCDATA none;
+    EXPECT_EQ(none.LoadedSize(), 0u);
+    ResRCDATA table(nullptr, 7011);
+    ASSERT_EQ(table.LoadedSize(), 11u);  // 2 + "one" + NUL + 2 + "two"
+    EXPECT_EQ(table.Bytes()[0], 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(table.Bytes()) + 2), "one");
+    EXPECT_FALSE(table.Load(nullptr, 7999));
+    EXPECT_EQ(table.LoadedSize(), 0u);
 }
 
 }  // namespace
