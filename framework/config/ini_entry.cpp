@@ -110,6 +110,9 @@ void INIEntryLen::Write(INIStream& stream) {
 INIEntrySstr::INIEntrySstr(const char* defaultText, const char* keyName)
     : INIEntry(static_cast<void*>(nullptr), INI_TAG_SSTR, keyName), text_(defaultText ? defaultText : "") {}
 
+// Out of line: GCC 12 reports a false overlap when the assignment is inlined.
+void INIEntrySstr::SetText(const char* text) { text_ = text ? text : ""; }
+
 void INIEntrySstr::Read(INIStream& stream) {
   if (!KeyName()) return;
   stream.Read(INIReadRecord(KeyName(), text_, INI_TAG_SSTR, nullptr));

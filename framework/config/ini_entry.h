@@ -68,7 +68,7 @@ class INIEntrySstr : public INIEntry {
   void Read(INIStream& stream) override;
   void Write(INIStream& stream) override;
   const std::string& Text() const { return text_; }
-  void SetText(const char* text) { text_ = text; }
+  void SetText(const char* text);
 
  private:
   std::string text_;

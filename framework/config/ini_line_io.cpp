@@ -41,12 +41,27 @@ bool FileInOut::ReadLine(size_t size, char* buffer) {
   bool any = false;
   bool afterNul = false;  // the line ends at a NUL, as it would in a C string
   int c;
+  bool ended = false;
   while (n + 1 < size && (c = std::getc(file_)) != EOF) {
     any = true;
-    if (c == '\n') break;
+    if (c == '\n') {
+      ended = true;
+      break;
+    }
     if (c == '\r') continue;
-    if (c == '\0') afterNul = true;
+    if (c == '\0') {
+      afterNul = true;
+      lossy_ = true;
+    }
     if (!afterNul) buffer[n++] = static_cast<char>(c);
+  }
+  if (!ended && n + 1 >= size) {
+    // The buffer is full: the rest of the line comes as the next line.
+    c = std::getc(file_);
+    if (c != EOF) {
+      if (c != '\n' && c != '\r') lossy_ = true;
+      std::ungetc(c, file_);
+    }
   }
   buffer[n] = '\0';
   return any;

@@ -35,6 +35,9 @@ class FileInOut : public FInOut {
   bool IsMissing() const { return missing_; }
   // A read or write error happened since opening.
   bool Failed() const;
+  // Some bytes read could not be kept: a line longer than the line buffer
+  // (it arrived in pieces) or a NUL byte (the rest of its line was lost).
+  bool Lossy() const { return lossy_; }
   long long Size() const { return size_; }
 
   void printf(const char* format, ...) override
@@ -50,6 +53,7 @@ class FileInOut : public FInOut {
   std::vector<char> buffer_;
   bool missing_ = false;
   bool failed_ = false;
+  bool lossy_ = false;
   long long size_ = 0;
 };
 

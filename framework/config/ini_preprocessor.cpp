@@ -40,6 +40,20 @@ std::string PathKey(const std::string& path) {
   return key;
 }
 
+// CON, NUL, COM1 and their kin name devices in every folder, whatever the
+// extension: reading one could wait for input that never comes.
+bool IsDeviceName(const std::string& path) {
+  std::string name = NameOf(path);
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && (name.back() == ' ' || name.back() == ':')) name.pop_back();
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  for (const char* device : kDevices)
+    if (name == device) return true;
+  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) && name[3] >= '0' &&
+         name[3] <= '9';
+}
+
 std::string Underscored(std::string text) {
   std::replace(text.begin(), text.end(), '-', '_');
   return text;
@@ -102,7 +116,7 @@ void INIPreprocessor::WriteMergedSideFile(const std::vector<Line>& lines) {
   std::fputs(";;; Source configuration file with line continuation characters removed and lines merged.\n\n", f);
   for (const Line& line : lines) {
     for (char c : line.text) {
-      if (c == kLineBreak) std::fputs("\\\\\n", f);
+      if (c == kLineBreak) std::fputs("\\\n", f);
       else std::fputc(c, f);
     }
     std::fputc('\n', f);
@@ -298,13 +312,23 @@ void INIPreprocessor::Include(std::vector<Line>& lines, size_t index, const std:
                      including.path.c_str(), path.c_str());
     return;
   }
+  if (IsDeviceName(path)) {
+    ini_env::Message("s", "File '%s': \"#include\" of '%s' skipped: not a file", including.path.c_str(), path.c_str());
+    return;
+  }
   FileInOut in(true, "rt", path.c_str(), 0);
   if (!in.IsOpen()) {
     ini_env::MessageId("mq1", 6922,
-                       "File '%s': cannot open the included file '%s'|Файл '%s': не удаётся открыть включаемый файл '%s'",
+                       "File '%s': cannot open the included file '%s'|\xD4\xE0\xE9\xEB '%s': \xED\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xE2\xEA\xEB\xFE\xF7\xE0\xE5\xEC\xFB\xE9 \xF4\xE0\xE9\xEB '%s'",
                        including.path.c_str(), path.c_str(), including.path.c_str(), path.c_str());
     return;
   }
+  if (includedBytes_ + in.Size() > kINIIncludeBytesMax) {
+    ini_env::Message("s", "File '%s': \"#include\" of '%s' skipped: the included files are too large",
+                     including.path.c_str(), path.c_str());
+    return;
+  }
+  includedBytes_ += in.Size();
   ++includes_;
   const int origin = static_cast<int>(origins_.size());
   origins_.push_back({path, parent, including.depth + 1});
@@ -367,9 +391,20 @@ std::string INIPreprocessor::ExpandText(const std::string& text, ExpandState& st
       state.stopped = true;
       break;
     }
+    if (budgetSpent_) {
+      state.stopped = true;
+      break;
+    }
     if (++state.uses > kINIExpansionCountMax || state.produced > kINIExpansionSizeMax) {
       ini_env::Message("s", "Expansion of macro '%s' too long in file '%s', expansion count: %u", ident.c_str(), file,
                        count);
+      state.stopped = true;
+      break;
+    }
+    if (expandedTotal_ + state.produced > kINIExpansionTotalMax) {
+      // Many lines of bounded size can still exhaust memory together.
+      ini_env::Message("s", "Macro expansion stopped in file '%s': the expanded text is too large", file);
+      budgetSpent_ = true;
       state.stopped = true;
       break;
     }
@@ -407,13 +442,16 @@ std::string INIPreprocessor::ExpandText(const std::string& text, ExpandState& st
       end = close + 1;
     }
     const std::string result = macro->Compute(arguments, state.section);
+    // Every byte of the final text comes from a body counted here once, so
+    // the count bounds the result however deeply macros nest.
+    state.produced += result.size();
     ++state.depth;
     const std::string expanded = ExpandText(result, state);
     --state.depth;
-    state.produced += expanded.size();
     out += expanded;
     i = end;
   }
+  if (state.depth == 0) expandedTotal_ += state.produced;
   return ini_text::DecodeEscapes(out);
 }
 

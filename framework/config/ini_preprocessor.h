@@ -21,6 +21,8 @@ constexpr unsigned kINIIncludeCountMax = 256;
 constexpr unsigned kINIExpansionDepthMax = 64;
 constexpr unsigned kINIExpansionCountMax = 100000;       // macro uses per expanded text
 constexpr size_t kINIExpansionSizeMax = size_t(1) << 20;  // bytes per expanded text
+constexpr size_t kINIExpansionTotalMax = size_t(16) << 20;  // bytes expanded in one file
+constexpr long long kINIIncludeBytesMax = 16ll << 20;       // bytes of all included files
 
 class INIPreprocessor {
  public:
@@ -75,5 +77,8 @@ class INIPreprocessor {
   std::vector<uint8_t> conditions_;
   std::vector<Origin> origins_;
   unsigned includes_ = 0;
+  long long includedBytes_ = 0;
+  size_t expandedTotal_ = 0;  // bytes produced by macro uses in this file
+  bool budgetSpent_ = false;  // reported once; later macro uses are not expanded
   std::FILE* ppFile_ = nullptr;
 };

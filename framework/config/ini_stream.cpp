@@ -59,8 +59,9 @@ INIStream::INIStream(const char* text) : flags_(INI_SIMPLE), fileName_("<In Memo
   memory_.bytes.assign(text, text + n);
   memory_.used = n;
   MemoryInOut in(256, memory_);
-  const size_t buffer = n < kMinLineBuffer ? kMinLineBuffer : (n > kMaxLineBuffer ? kMaxLineBuffer : n);
-  ReadFrom(in, buffer);
+  // Room for the whole text and its NUL, as for a file: a buffer of just the
+  // text's length would split a one-line text before its last character.
+  ReadFrom(in, LineBufferFor(static_cast<long long>(n)));
   memory_ = MemoryArray();
 }
 
@@ -77,15 +78,20 @@ std::unique_ptr<INIStream> INIStream::MakeNested() {
 }
 
 INIStream::~INIStream() {
-  if (level_ == 0 && MaySaveOnClose()) Save();
+  if (MaySaveOnClose()) Save();
+}
+
+bool INIStream::MaySave() const {
+  // A nested stream shares its file with the top stream, which writes it whole.
+  if (level_ != 0 || IsReadOnly() || refusedName_ || unreadable_) return false;
+  // "<In Memory>" and the placeholder of a stream that was given no name.
+  return !fileName_.empty() && fileName_[0] != '<' && fileName_ != "Undefined";
 }
 
 bool INIStream::MaySaveOnClose() const {
-  if (IsReadOnly() || refusedName_ || unreadable_) return false;
-  // A preprocessed stream holds the expanded text, not its source.
-  if (flags_ & INI_PREPROCESS) return false;
-  if (fileName_.empty() || fileName_[0] == '<' || fileName_ == "Undefined") return false;
-  return true;
+  // A preprocessed stream holds the expanded text, not its source: only an
+  // explicit Save writes it.
+  return MaySave() && !(flags_ & INI_PREPROCESS);
 }
 
 void INIStream::ReadFile() {
@@ -102,6 +108,14 @@ void INIStream::ReadFile() {
     // Part of the file may be missing from the stream.
     unreadable_ = true;
     loaded_ = false;
+    return;
+  }
+  if (in.Lossy() && !IsReadOnly()) {
+    // Saving would put the pieces of an overlong line back as other records
+    // and drop what followed a NUL byte.
+    unreadable_ = true;
+    ini_env::Message("s", "INIStream('%s'): a line longer than %u characters or a NUL byte cannot be kept; the file is not saved",
+                     fileName_.c_str(), static_cast<unsigned>(kMaxLineBuffer - 1));
   }
 }
 

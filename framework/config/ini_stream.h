@@ -105,6 +105,7 @@ class INIStream {
   bool Parse(const std::vector<std::string>& lines, size_t& position);
   void BuildIndexes();
   SectionItem* AppendSection(const std::string& name);
+  bool MaySave() const;
   bool MaySaveOnClose() const;
 
   uint8_t level_ = 0;

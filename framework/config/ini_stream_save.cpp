@@ -75,8 +75,7 @@ void INIStream::WriteTo(FInOut& out, bool& lastWasNamed) {
 }
 
 bool INIStream::Save() {
-  if (IsReadOnly() || refusedName_ || unreadable_) return false;
-  if (fileName_.empty() || fileName_[0] == '<') return false;
+  if (!MaySave()) return false;
   FileInOut out(false, "wt", fileName_.c_str(), 16384);
   if (!out.IsOpen()) {
     ini_env::Message("s", "Cannot create file '%s'", fileName_.c_str());

@@ -137,4 +137,4 @@ PFileOption::PFileOption(POptionList* owner, const char* keyName, const char* de
 
 PScriptFileOption::PScriptFileOption(POptionList* owner, const char* keyName, const char* defaultPath)
     : PFileOption(owner, keyName, defaultPath, "Script files (*.cmd)|*.cmd",
-                  "Choose Script File|Выберите файл сценария") {}
+                  "Choose Script File|\xC2\xFB\xE1\xE5\xF0\xE8\xF2\xE5 \xF4\xE0\xE9\xEB \xF1\xF6\xE5\xED\xE0\xF0\xE8\xFF") {}

@@ -1,30 +1,24 @@
 #include "framework/config/poption_session.h"
 
-#include <algorithm>
+#include <cstdint>
+
+static_assert(sizeof(void*) == sizeof(uint32_t), "session broadcasts carry the stream as a 32-bit value");
 
 PSessionOption::PSessionOption(POption& option) : option_(option) {
   // Off the process-wide list by identity: an option listed earlier under the
-  // same key stays there.
+  // same key stays there. The event-handler registration (default priority)
+  // is the PEvHandler part's.
   INIEntryList::Remove(&option);
-  Handlers().push_back(this);
 }
 
-PSessionOption::~PSessionOption() {
-  auto& handlers = Handlers();
-  handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
+void PSessionOption::OnSessionRead(uint32_t stream) {
+  if (INIStream* s = SessionStream(stream)) option_.Read(*s);
 }
 
-std::vector<PSessionOption*>& PSessionOption::Handlers() {
-  static std::vector<PSessionOption*>* handlers = new std::vector<PSessionOption*>;
-  return *handlers;
+void PSessionOption::OnSessionWrite(uint32_t stream) {
+  if (INIStream* s = SessionStream(stream)) option_.Write(*s);
 }
 
-void PSessionOption::BroadcastSessionRead(INIStream& stream) {
-  const std::vector<PSessionOption*> handlers = Handlers();
-  for (PSessionOption* h : handlers) h->OnSessionRead(stream);
-}
+uint32_t SessionStreamValue(INIStream& stream) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&stream)); }
 
-void PSessionOption::BroadcastSessionWrite(INIStream& stream) {
-  const std::vector<PSessionOption*> handlers = Handlers();
-  for (PSessionOption* h : handlers) h->OnSessionWrite(stream);
-}
+INIStream* SessionStream(uint32_t value) { return reinterpret_cast<INIStream*>(static_cast<uintptr_t>(value)); }

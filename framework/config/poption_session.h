@@ -1,32 +1,32 @@
-// Session options: read and written with the session, not with the other
-// options under "Options".
+// Session options: read and written with the session (the event broadcasts
+// OnSessionRead and OnSessionWrite), not with the other options under
+// "Options".
 #pragma once
 
-#include <vector>
+#include <cstdint>
 
 #include "framework/config/poption.h"
+#include "framework/ui/ev_handler.h"
 
 class INIStream;
 
-// Serves one option on the session broadcasts.
-class PSessionOption {
+// Serves one option on the session broadcasts, whose value is the session's
+// stream (SessionStreamValue).
+class PSessionOption : public PEvHandler {
  public:
   explicit PSessionOption(POption& option);
-  ~PSessionOption();
-  PSessionOption(const PSessionOption&) = delete;
-  PSessionOption& operator=(const PSessionOption&) = delete;
 
-  void OnSessionRead(INIStream& stream) { option_.Read(stream); }
-  void OnSessionWrite(INIStream& stream) { option_.Write(stream); }
-
-  // The session broadcasts: every registered session option in turn.
-  static void BroadcastSessionRead(INIStream& stream);
-  static void BroadcastSessionWrite(INIStream& stream);
+  void OnSessionRead(uint32_t stream) override;
+  void OnSessionWrite(uint32_t stream) override;
 
  private:
-  static std::vector<PSessionOption*>& Handlers();
   POption& option_;
 };
+
+// The value a session broadcast carries for a stream, and back: a pointer
+// fits the 32-bit value on the 32-bit platform.
+uint32_t SessionStreamValue(INIStream& stream);
+INIStream* SessionStream(uint32_t value);
 
 template <class Option>
 class PSessionVariant : public Option {

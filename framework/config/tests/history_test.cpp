@@ -74,6 +74,14 @@ TEST_F(HistoryFile, SavesAndLoadsItemsAndIgnoresForeignSections) {
                         "[1A_1]\nT=\"new\"\n\n[2_0]\nT=\"\"\n\n[2_1]\nT=\"Case\"\nC=0\n"));
 }
 
+TEST_F(HistoryFile, ItemsComeInFileOrderWhateverTheirPositions) {
+  dir_.Write("proj.HST", "[4_1]\nT=\"older\"\n\n[4_0]\nT=\"newer\"\n");
+  History history(false, 0);
+  history.Load();
+  EXPECT_STREQ(history.Text(4, 0), "newer");
+  EXPECT_STREQ(history.Text(4, 1), "older");
+}
+
 TEST_F(HistoryFile, ShorterListRemovesItsOldSectionsOnly) {
   {
     History history(false, 0);
@@ -117,6 +125,9 @@ TEST_F(HistoryFile, NumbersUseTheNewestItemOfTheProcessHistory) {
   history.Add(9, "0x10");
   ASSERT_TRUE(History::GetNumber(9, value));
   EXPECT_EQ(value, 16u);
+  history.Add(9, "010");  // read with base 0, as typed numbers always were: octal
+  ASSERT_TRUE(History::GetNumber(9, value));
+  EXPECT_EQ(value, 8u);
   History::SetProcessHistory(nullptr);
 }
 

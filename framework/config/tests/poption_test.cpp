@@ -6,6 +6,7 @@
 
 #include "framework/config/ini_stream.h"
 #include "framework/config/poption_session.h"
+#include "framework/ui/ev_handler.h"
 
 namespace {
 
@@ -74,13 +75,21 @@ TEST(POption, SessionOptionsAreWrittenOnlyOnTheSessionBroadcast) {
 
   INIStream stream;
   stream.SetSection("Session");
-  PSessionOption::BroadcastSessionWrite(stream);
+  PEvHandlerDispatcher::OnSessionWrite(SessionStreamValue(stream));
   ASSERT_TRUE(stream.SaveToMemory(0));
   EXPECT_EQ(stream.Memory().Text(), "[Session]\nSame=0\nSesText=t\n");
   stream.SetSection("Session").SetValue("1", "Same").SetValue("u", "SesText");
-  PSessionOption::BroadcastSessionRead(stream);
+  PEvHandlerDispatcher::OnSessionRead(SessionStreamValue(stream));
   EXPECT_EQ(session.GetValue(), 1u);
   EXPECT_STREQ(text.GetText(), "u");
+
+  // A session option is an event handler for exactly its lifetime.
+  const uint32_t handlers = EvHandlerCount();
+  {
+    PBoolOptionSes temporary(nullptr, "Temporary", true);
+    EXPECT_EQ(EvHandlerCount(), handlers + 1);
+  }
+  EXPECT_EQ(EvHandlerCount(), handlers);
 }
 
 TEST(POption, EmptyKeyNameWritesNothing) {
@@ -105,9 +114,11 @@ TEST(POption, ComboBoxTextsByDisplayFormat) {
 }
 
 TEST(POption, ScriptFileOptionCarriesItsTitleAndFilter) {
+  // The Russian half is in code page 1251, as every text of the program.
   PScriptFileOption script(nullptr, "Script", "run.cmd");
   EXPECT_EQ(script.Filter(), "Script files (*.cmd)|*.cmd");
-  EXPECT_EQ(script.Title(), "Choose Script File|\xD0\x92\xD1\x8B\xD0\xB1\xD0\xB5\xD1\x80\xD0\xB8\xD1\x82\xD0\xB5 \xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB \xD1\x81\xD1\x86\xD0\xB5\xD0\xBD\xD0\xB0\xD1\x80\xD0\xB8\xD1\x8F");
+  EXPECT_EQ(script.Title(), "Choose Script File|"
+            "\xC2\xFB\xE1\xE5\xF0\xE8\xF2\xE5 \xF4\xE0\xE9\xEB \xF1\xF6\xE5\xED\xE0\xF0\xE8\xFF");
   EXPECT_STREQ(script.GetText(), "run.cmd");
 }
 
