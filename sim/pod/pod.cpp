@@ -94,6 +94,7 @@ std::uint32_t Pod::send_request(const void* data, std::uint32_t byte_count) {
     apply_reply_fault(pending_reply_);
     if (pending_reply_) record.reply = *pending_reply_;
     record.time_ps = clock_.now_ps();
+    for (std::size_t i = 0; i < chain_.size(); ++i) record.tap_states.push_back(chain_.state(i));
     log_.exchanges.push_back(std::move(record));
     return 0;
 }
@@ -204,8 +205,9 @@ bool Pod::run_control(Request& rq, std::uint32_t word) {
     if (word == kSetParameter) {
         record.a = rq.u32_at(2);
         log_.controls.push_back(record);
-        if (record.a > 7) return false;
-        parameter_ = record.a;
+        // The clock setting is the value's low byte; past the slowest
+        // setting the pod stays at the slowest.
+        parameter_ = std::min<std::uint32_t>(record.a & 0xFF, VirtualClock::kSettings - 1);
         return true;
     }
     if (word == kSetLines) {

@@ -26,13 +26,22 @@
 //   clock's sampled TDO back into TDI, so a register shifted once around the
 //   whole chain is written back unchanged.
 // - The in-batch voltage sample 0x98000903 adds the five voltage values.
-// - The clock parameter accepts 0..7; a larger value is a protocol error.
+// - The clock parameter: the value's low byte is the setting 0..7 (0
+//   fastest); a low byte above 7 selects 7, and the upper bytes are
+//   ignored. (The host's chain re-detection sends the four bytes of its
+//   configuration record that begin with the setting found, which is 8
+//   when no setting worked.)
 // - Control lines: word A releases lines, word B asserts them, A first.
-//   Line 4 is wired to TRST (held in Test-Logic-Reset while asserted; a test
-//   may unwire it), line 0x10000 is the target reset, told to every device;
-//   0x20 (JTAG select, cleared for Serial Wire Debug), 2, 8 and 0x20000 (run)
-//   are kept and logged only. Serial Wire Debug signalling is not simulated:
-//   steps always clock the chain with the TMS word as TMS.
+//   (The host asserts the target reset in B for the length of its reset
+//   and the run line in B while the target runs, and releases both in A.)
+//   Line 4 is wired to TRST: asserted, every TAP is held in
+//   Test-Logic-Reset (the host pulses it B then A to reset the TAPs, and
+//   releases it in A for a TMS320C54x); a test may unwire it. Line 0x10000
+//   is the target reset, told to every device (what it does there is the
+//   device's; the TMS320C54x model records it only). 0x20 (JTAG select,
+//   released for Serial Wire Debug), 2, 8 and 0x20000 (run) are kept and
+//   logged only. Serial Wire Debug signalling is not simulated: steps
+//   always clock the chain with the TMS word as TMS.
 // - The status word is 0 unless a test sets it; the status-error fault
 //   raises bit 0.
 // - Command list: 0x97000903, n, n words stores the words as the pod's
@@ -50,7 +59,12 @@
 //   5000, 3300, 3300, 0, 0 mV unless scripted. A scripted list is consumed
 //   one sample per reading; its last sample stays.
 // - A disconnected target leaves TCK unconnected: the chain is not clocked
-//   and TDO floats high. Power is scripted separately.
+//   and TDO floats high. The pod's own knob (PodFaults) and a device's
+//   disconnected() (the chain's, scan_chain.h) both do this. Power is
+//   scripted separately.
+// - A request may be of any length; the pod does not limit it to the
+//   host's request buffer. Nothing in a request makes the pod wait: every
+//   wait is the host's.
 // - The transport stores at most 2008 bytes of a reply and reports the true
 //   length, so an overlong reply is seen by the host without an overrun.
 #pragma once

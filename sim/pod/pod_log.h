@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/pod/tap_state.h"
+
 namespace sim {
 
 struct ExchangeRecord {
@@ -11,6 +13,7 @@ struct ExchangeRecord {
     std::vector<std::uint16_t> reply;    // units as answered (empty: no answer)
     bool delivered = true;               // false when the pod was dead
     std::uint64_t time_ps = 0;           // virtual time when the reply was ready
+    std::vector<TapState> tap_states;    // each device's TAP after the request, TDI end first
 };
 
 struct ControlRecord {

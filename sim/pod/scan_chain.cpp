@@ -25,8 +25,14 @@ bool ScanChain::serial_out(const Slot& slot) {
     return kFloatingTdo;
 }
 
+bool ScanChain::disconnected() const {
+    for (const Slot& slot : slots_)
+        if (slot.device->disconnected()) return true;
+    return false;
+}
+
 bool ScanChain::tdo() const {
-    if (slots_.empty()) return kFloatingTdo;
+    if (slots_.empty() || disconnected()) return kFloatingTdo;
     return serial_out(slots_.back());
 }
 
@@ -55,9 +61,14 @@ void ScanChain::enter(Slot& slot, TapState next) {
 }
 
 bool ScanChain::clock(bool tms, bool tdi) {
-    ++clocks_;
     const bool sampled = tdo();
-    if (trst_) return sampled;
+    if (disconnected()) return sampled;
+    ++clocks_;
+    if (trst_) {
+        // A board plugged back in while TRST is asserted joins the reset.
+        hold_in_reset();
+        return sampled;
+    }
 
     // Every stage shifts on the same edge, so take all serial outputs first.
     bool input = tdi;
@@ -78,14 +89,17 @@ bool ScanChain::clock(bool tms, bool tdi) {
     return sampled;
 }
 
-void ScanChain::set_trst(bool asserted) {
-    if (asserted && !trst_) {
-        for (Slot& slot : slots_) {
-            slot.state = TapState::TestLogicReset;
-            slot.device->reset();
-        }
+void ScanChain::hold_in_reset() {
+    for (Slot& slot : slots_) {
+        if (slot.state == TapState::TestLogicReset) continue;
+        slot.state = TapState::TestLogicReset;
+        slot.device->reset();
     }
+}
+
+void ScanChain::set_trst(bool asserted) {
     trst_ = asserted;
+    if (trst_ && !disconnected()) hold_in_reset();
 }
 
 void ScanChain::set_target_reset(bool asserted) {

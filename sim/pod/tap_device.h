@@ -44,9 +44,13 @@ public:
     // One TCK clock spent in Run-Test/Idle.
     virtual void on_idle_clock() {}
 
-    // The pod's target-reset line changed (asserted = the board is held in
-    // reset). Devices that model a core reset override it.
+    // The pod's target-reset line changed (true = asserted). What the line
+    // does to a device is the device's own business; the default ignores it.
     virtual void on_target_reset_line(bool /*asserted*/) {}
+
+    // True while the board this device sits on is off the pod's cable. The
+    // chain then clocks none of its TAPs and TDO floats (scan_chain.h).
+    virtual bool disconnected() const { return false; }
 };
 
 } // namespace sim

@@ -63,6 +63,7 @@ public:
     void set_field(const C54xPoolField& f, std::uint32_t value);
 
     const Bits& pool(unsigned index) const { return pools_.at(index); }
+    void clear_pool(unsigned index) { pools_.at(index).assign(kPoolBits.at(index), false); }
 
 private:
     std::array<Bits, kPools> pools_;

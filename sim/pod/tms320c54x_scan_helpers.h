@@ -82,6 +82,22 @@ public:
         t_.update_dr(image.capture(select));
     }
 
+    // The selected pools as the target captures them (a read that writes
+    // back what it captured), and a write of the selected pools of `image`.
+    C54xPoolSet read_pools(std::uint16_t select) {
+        write(t_, c54x_ir::kMpsdctl, select);
+        ir(t_, c54x_ir::kPoolSet);
+        C54xPoolSet image;
+        image.update(select, dr(t_));
+        return image;
+    }
+    void write_pools(std::uint16_t select, const C54xPoolSet& image) {
+        write(t_, c54x_ir::kMpsdctl, select);
+        ir(t_, c54x_ir::kPoolSet);
+        const Bits in = image.capture(select);
+        dr(t_, &in);
+    }
+
     void set_dp_cpl(std::uint16_t dp, bool cpl) {
         edit_pools(0x02, [&](C54xPoolSet& p) {
             p.set_field(c54x_field::kDp, dp);

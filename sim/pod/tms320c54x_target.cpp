@@ -18,6 +18,24 @@ constexpr std::uint32_t kEcrRunFree = 0x78;
 
 constexpr C54xPoolField kHaltAddressInRacomm{2, 0, 1};  // bit 0 of "D3J_M2M5"
 
+// The halt context the target writes into pools 3-5 (index 2-4).
+constexpr C54xPoolField kHaltNumber3{2, 6, 16};
+constexpr C54xPoolField kHaltPc{3, 0, 16};
+constexpr C54xPoolField kHaltWord0{3, 16, 16};
+constexpr C54xPoolField kHaltNumber4{3, 32, 16};
+constexpr C54xPoolField kHaltWord1{4, 0, 16};
+constexpr C54xPoolField kHaltNumber5{4, 16, 16};
+// Where a fed instruction leaves its two words.
+constexpr C54xPoolField kFedInPool4{3, 0, 32};
+constexpr C54xPoolField kFedInPool5{4, 0, 32};
+// The bits of pool 3 a debugger may set in an emptied pipeline, with "CCL"
+// in pool 4.
+constexpr C54xPoolField kPipelineStart{2, 0, 6};  // "M3bl_M5" / "D3J_M2M5"
+
+bool in_field(const C54xPoolField& f, unsigned pool, unsigned bit) {
+    return f.pool == pool && bit >= f.position && bit < f.position + f.width;
+}
+
 Bits to_bits(std::uint32_t value, unsigned count) {
     Bits bits(count);
     for (unsigned i = 0; i < count; ++i) bits[i] = (value >> i) & 1u;
@@ -34,7 +52,9 @@ std::uint32_t from_bits(const Bits& bits) {
 } // namespace
 
 Tms320c54xTarget::Tms320c54xTarget(const C54xTargetConfig& config)
-    : config_(config), mode_(config.power_up_halted ? 0 : 2) {}
+    : config_(config), mode_(config.power_up_halted ? 0 : 2) {
+    keep_halt_context();  // power-up: an empty pipeline
+}
 
 std::uint8_t Tms320c54xTarget::status() const {
     std::uint8_t s = causes_;
@@ -136,8 +156,10 @@ void Tms320c54xTarget::change_mode(bool execute) {
         if (ccom == 1) {
             execute_fed();
         } else if (ccom == 0) {
+            if (refuse_resume()) return;
             ++single_steps_;
             if (cpu_.step().outcome == C54xCpu::Outcome::Undefined) causes_ |= c54x_status::kUndefined;
+            record_halt();
         }
         return;
     }
@@ -154,10 +176,17 @@ void Tms320c54xTarget::enter_mode(unsigned mode) {
             halted_ = false;
             causes_ = 0;
             comparators_.clear_flags();
+            mode_ = mode;
+            // A context the CPU cannot run from leaves it halted at once.
+            if (refuse_resume()) halted_ = true;
+            return;
         }
         mode_ = mode;
         return;
     }
+    // Halting a CPU that runs (or is held in reset while in a running
+    // mode) leaves its context in the pools.
+    if (mode_ >= 2 && !halted_) record_halt();
     if (mode == 1) causes_ = 0;
     halted_ = false;
     mode_ = mode;
@@ -168,6 +197,10 @@ void Tms320c54xTarget::execute_fed() {
     const std::array<std::uint16_t, 3> words{static_cast<std::uint16_t>(pools_.field(c54x_field::kCmd1)),
                                              static_cast<std::uint16_t>(pools_.field(c54x_field::kCmd2)),
                                              static_cast<std::uint16_t>(pools_.field(c54x_field::kCmd3))};
+    // The fed instruction goes through the pipeline and stays in it.
+    const std::uint32_t in_pipeline = words[0] | (std::uint32_t{words[1]} << 16);
+    pools_.set_field(kFedInPool4, in_pipeline);
+    pools_.set_field(kFedInPool5, in_pipeline);
     C54xCpu::Effect effect;
     if (fed_repeat_armed_) {
         effect = cpu_.execute(words, fed_repeat_index_++);
@@ -205,6 +238,7 @@ unsigned Tms320c54xTarget::advance(unsigned max_instructions) {
 void Tms320c54xTarget::halt(std::uint8_t cause) {
     halted_ = true;
     causes_ |= cause;
+    record_halt();
 }
 
 void Tms320c54xTarget::core_reset(bool asserted) {
@@ -218,6 +252,62 @@ void Tms320c54xTarget::core_reset(bool asserted) {
     causes_ = 0;
     error_ = false;
     fed_repeat_armed_ = false;
+    reset_line_at_core_reset_ = reset_line_;
+    // Reset empties the pipeline: pools 3-5 read 0 but for the fields a
+    // debugger writes when it starts the CPU at a new PC.
+    for (unsigned pool = 2; pool < C54xPoolSet::kPools; ++pool) pools_.clear_pool(pool);
+    pools_.set_field(c54x_field::kD3jM2M5, 16);
+    pools_.set_field(c54x_field::kCcl, 4);
+    keep_halt_context();
+}
+
+void Tms320c54xTarget::on_target_reset_line(bool asserted) {
+    if (asserted && !reset_line_) ++reset_line_assertions_;
+    reset_line_ = asserted;
+}
+
+void Tms320c54xTarget::record_halt() {
+    ++halt_number_;
+    const std::uint16_t number = static_cast<std::uint16_t>(halt_number_);
+    const auto& prog = cpu_.memory(C54xSpace::Program);
+    pools_.set_field(kHaltNumber3, number);
+    pools_.set_field(kHaltNumber4, number);
+    pools_.set_field(kHaltNumber5, number);
+    pools_.set_field(kHaltPc, cpu_.pc);
+    pools_.set_field(kHaltWord0, prog[cpu_.pc]);
+    pools_.set_field(kHaltWord1, prog[static_cast<std::uint16_t>(cpu_.pc + 1)]);
+    keep_halt_context();
+}
+
+void Tms320c54xTarget::keep_halt_context() {
+    pools_from_cpu();
+    for (unsigned i = 0; i < 3; ++i) halt_context_[i] = pools_.pool(2 + i);
+}
+
+bool Tms320c54xTarget::pipeline_empty() const {
+    for (unsigned pool = 2; pool < C54xPoolSet::kPools; ++pool) {
+        const Bits& bits = pools_.pool(pool);
+        for (unsigned bit = 0; bit < bits.size(); ++bit) {
+            if (!bits[bit]) continue;
+            if (in_field(kPipelineStart, pool, bit) || in_field(c54x_field::kCcl, pool, bit)) continue;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Tms320c54xTarget::context_resumable() const {
+    if (pipeline_empty()) return true;
+    for (unsigned i = 0; i < 3; ++i)
+        if (pools_.pool(2 + i) != halt_context_[i]) return false;
+    return true;
+}
+
+bool Tms320c54xTarget::refuse_resume() {
+    if (context_resumable()) return false;
+    ++context_errors_;
+    error_ = true;
+    return true;
 }
 
 void Tms320c54xTarget::pools_from_cpu() {

@@ -38,11 +38,11 @@
 //   0x50 with 0x10: mode 2, running.   0x78 with 0x10: mode 3, running.
 //   Any other combination leaves the mode as it is.
 // A running CPU that halts by itself (comparator, ESTOP, undefined
-// instruction) keeps mode 2 or 3 in the status with its cause bit until a
+// instruction) keeps mode 2 or 3 in the status, with its cause bit, until a
 // mode change to 0 or 1; a change between 2 and 3 does not restart it. The
-// cause bits and the JBPF flags clear when the CPU is started again (mode 2
-// or 3 entered from a halt); the cause bits also clear when mode 1 is
-// entered (a step or a fed instruction starts).
+// cause bits stay through mode 0; they and the JBPF flags clear when the
+// CPU is started again (mode 2 or 3 entered from mode 0 or 1), and the
+// cause bits also when mode 1 is entered (a step or a fed instruction).
 //
 // Pools: the pool set keeps every bit written; the target lays its core
 // registers over these fields, read at Capture-DR and taken back from every
@@ -52,6 +52,31 @@
 // address is in "PAR") and "fix_KL" is 0 (every step completes). "RAcomm_r"
 // carries only what was written. So whatever the debugger changes in the
 // pools and does not put back stays changed in the CPU.
+//
+// Pools 3-5 hold the CPU's pipeline, the rest of its state at a halt:
+// - When the CPU halts (a comparator, ESTOP or undefined instruction while
+//   running, a mode change to 0 or 1 of a running CPU, the end of a single
+//   step) the target writes the halt context into them: a halt number that
+//   grows with every halt in pool 3 bits 6-21, pool 4 bits 32-47 and pool
+//   5 bits 16-31; the PC in pool 4 bits 0-15; the program words at PC and
+//   PC + 1 in pool 4 bits 16-31 and pool 5 bits 0-15. The fields the
+//   debugger names ("M3bl_M5"/"D3J_M2M5", "CCOM", "cmd1"-"cmd3", "fix_KL",
+//   "CCL", "RAcomm_r") keep what was last written. A copy of pools 3-5 is
+//   kept as the halt context.
+// - Every fed instruction passes through the pipeline: it leaves its opcode
+//   and operand in pool 4 bits 0-31 and pool 5 bits 0-31.
+// - A resume (mode 2 or 3 entered from 0 or 1, or a single step) needs
+//   pools 3-5 to hold either the halt context, bit for bit, or an empty
+//   pipeline: every bit 0 except the "M3bl_M5"/"D3J_M2M5" bits and "CCL"
+//   (what a debugger writes when it sets a new PC). Anything else is a
+//   context the CPU cannot run from: the resume executes nothing, the CPU
+//   stays halted in the mode asked for and the status error bit is set
+//   until target reset; context_errors() counts these.
+// - Target reset empties the pipeline and makes that the halt context.
+// So a debugger that puts back what it read at the halt resumes the CPU
+// bit-identical; one that forgets pools 3-5, or writes back a context of
+// an earlier halt, shows the error bit; one that forgets DP, CPL, BRAF or
+// ETDR leaves them changed in the CPU, visible in data 6, 7 and 0x3F.
 //
 // Fed instructions run with the CPU's own addressing: their direct operand
 // (offset 0x3F in the block moves) is DP x 128 + 0x3F, or SP + 0x3F when CPL
@@ -74,20 +99,30 @@
 // stepped over acts as a no-op.
 //
 // Target reset: Update-IR 0x40 resets the core (PC 0xFF80, ST0 0x1800,
-// ST1 0x2900, PMST 0xFFE0, no repeat pending) and holds it in reset; 0x41
-// releases it. Memories, ETDR, the pools' other bits, comparators, ECR and
-// the CPU mode survive; a running CPU runs on from 0xFF80 after release.
+// ST1 0x2900, PMST 0xFFE0, no repeat pending, the error bit cleared, the
+// pipeline emptied) and holds it in reset; 0x41 releases it. Memories,
+// ETDR, the pools' other bits, comparators, ECR and the CPU mode survive; a
+// running CPU runs on from 0xFF80 after release.
+//
+// The pod's target-reset line (control line 0x10000) reaches the target but
+// does not reset the core: the debugger keeps the line asserted through its
+// whole reset sequence, in which the status reset bit must clear after
+// 0x41, so a core held in reset by the line could never pass it. The
+// target records the line (reset_line(), reset_line_assertions()) and
+// whether it was asserted when the core was last reset.
 //
 // Power-up: CPU mode 2, running from 0xFF80 (set power_up_halted to start in
 // mode 0), memories zero.
 //
 // Fault knobs (C54xFaults): a mode change that never completes (0x10/0x11
 // change nothing), a reset that never ends (0x41 leaves the reset active),
-// the status error bit forced on, and a disconnected target: every capture
-// reads all ones and every update is ignored; the chain reads disconnected()
-// to hold TDO as a broken cable would.
+// the status error bit forced on, and a disconnected target: the board is
+// off the cable, so the chain clocks no TAP and TDO floats high
+// (scan_chain.h); scanned directly, every capture reads all ones and every
+// update is ignored.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "sim/pod/tap_device.h"
@@ -168,11 +203,31 @@ public:
     C54xCpu& cpu() { return cpu_; }
     C54xComparators& comparators() { return comparators_; }
     C54xFaults& faults() { return faults_; }
-    bool disconnected() const { return faults_.disconnected; }
+    bool disconnected() const override { return faults_.disconnected; }
+    void on_target_reset_line(bool asserted) override;
 
-    // Counters for assertions: fed executions and single steps performed.
+    // A reset from the board itself (its button, a watchdog), which no
+    // debugger asked for: asserting resets the core and holds it, as IR
+    // 0x40 does; releasing it, or IR 0x41, lets it go. The status shows it
+    // as any other reset (bit 5).
+    void board_reset(bool asserted) { core_reset(asserted); }
+
+    // The pod's target-reset line as the target last saw it, how many times
+    // it was asserted, and whether it was asserted when the core was last
+    // reset (by IR 0x40 or board_reset()).
+    bool reset_line() const { return reset_line_; }
+    unsigned reset_line_assertions() const { return reset_line_assertions_; }
+    bool reset_line_at_core_reset() const { return reset_line_at_core_reset_; }
+
+    // Counters for assertions: fed executions, single steps performed,
+    // halts, and resumes refused for a context that was not put back.
     unsigned fed_executions() const { return fed_executions_; }
     unsigned single_steps() const { return single_steps_; }
+    unsigned halts() const { return halt_number_; }
+    unsigned context_errors() const { return context_errors_; }
+
+    // Pools 3-5 (index 0-2) as the CPU left them at its last halt.
+    const std::array<Bits, 3>& halt_context() const { return halt_context_; }
 
 private:
     void change_mode(bool execute);
@@ -182,6 +237,11 @@ private:
     void core_reset(bool asserted);
     void pools_from_cpu();
     void cpu_from_pools(std::uint16_t select);
+    void record_halt();
+    void keep_halt_context();
+    bool pipeline_empty() const;
+    bool context_resumable() const;
+    bool refuse_resume();
 
     C54xTargetConfig config_;
     C54xFaults faults_;
@@ -202,6 +262,14 @@ private:
     bool fed_repeat_armed_ = false;
     std::uint32_t fed_repeat_left_ = 0;
     unsigned fed_repeat_index_ = 0;
+
+    std::array<Bits, 3> halt_context_;
+    unsigned halt_number_ = 0;
+    unsigned context_errors_ = 0;
+
+    bool reset_line_ = false;
+    unsigned reset_line_assertions_ = 0;
+    bool reset_line_at_core_reset_ = false;
 
     unsigned fed_executions_ = 0;
     unsigned single_steps_ = 0;

@@ -93,13 +93,26 @@ TEST(PodControl, ParameterAndLinesChangeThePodState) {
     EXPECT_EQ(pod.parameter(), 7u);
     exchange(pod, RequestBuilder().word(kSetParameter).word(2));
     EXPECT_EQ(pod.parameter(), 2u);
+    // The setting is the low byte, clamped to the slowest; both are
+    // answered with the echo.
+    const struct {
+        std::uint32_t value;
+        std::uint32_t setting;
+    } parameters[] = {{0x02000003, 3}, {8, 7}, {0xFF, 7}, {0x00000100, 0}};
+    for (const auto& c : parameters) {
+        EXPECT_EQ(exchange(pod, RequestBuilder().word(kSetParameter).word(c.value)).units,
+                  (Units{0x0902, 0x8000}));
+        EXPECT_EQ(pod.parameter(), c.setting) << std::hex << c.value;
+    }
+    exchange(pod, RequestBuilder().word(kSetParameter).word(2));
     exchange(pod, RequestBuilder().word(kSetLines).word(0).word(0x22));
     exchange(pod, RequestBuilder().word(kSetLines).word(0x02).word(0x10000));
     EXPECT_EQ(pod.lines(), 0x10020u);
-    ASSERT_EQ(pod.log().controls.size(), 3u);
-    EXPECT_EQ(pod.log().controls[2].word, kSetLines);
-    EXPECT_EQ(pod.log().controls[2].a, 0x02u);
-    EXPECT_EQ(pod.log().controls[2].b, 0x10000u);
+    ASSERT_EQ(pod.log().controls.size(), 8u);
+    EXPECT_EQ(pod.log().controls[1].a, 0x02000003u) << "the log keeps the value as sent";
+    EXPECT_EQ(pod.log().controls[7].word, kSetLines);
+    EXPECT_EQ(pod.log().controls[7].a, 0x02u);
+    EXPECT_EQ(pod.log().controls[7].b, 0x10000u);
 }
 
 TEST(PodControl, TrstLineHoldsTheChainAndTargetResetReachesDevices) {
@@ -153,7 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadRequest{"units_after_batch_close", {0x0903, 0x9200, 0x0903, 0x8800, 0, 0}},
         BadRequest{"scan_step_cut_short", {0x0903, 0x8C00, 0x0001}},
         BadRequest{"half_a_command_word", {0x0903}},
-        BadRequest{"parameter_above_seven", {0x0902, 0x8000, 8, 0}},
         BadRequest{"lines_without_word_b", {0x0905, 0x8000, 0, 0}},
         BadRequest{"command_list_longer_than_request", {0x0903, 0x9700, 3, 0, 1, 0, 0x0903, 0x9200}},
         BadRequest{"script_run_with_none_stored", {0x0903, 0x8000, 0x0903, 0x9200}}),
@@ -215,6 +227,19 @@ TEST(PodBatch, LogRecordsEveryExchangeAndClock) {
     EXPECT_EQ(log.tck_clocks, 32u);
     EXPECT_EQ(log.scan_steps, 2u);
     EXPECT_LT(log.exchanges[0].time_ps, log.exchanges[1].time_ps);
+}
+
+TEST(PodBatch, LogKeepsEachTapStateAfterEveryExchange) {
+    Pod pod;
+    pod.chain().emplace<GenericDevice>(GenericDeviceConfig{4, std::nullopt});
+    pod.chain().emplace<GenericDevice>(GenericDeviceConfig{3, std::nullopt});
+    // From Test-Logic-Reset: Run-Test/Idle, then into Shift-DR and stay.
+    exchange(pod, RequestBuilder().step(kScanWrite, 0b0000'0000'0010'0000, 0).word(kEndOfBatch));
+    exchange(pod, RequestBuilder().word(kReadStatus));
+    const std::vector<TapState> shifting{TapState::ShiftDr, TapState::ShiftDr};
+    ASSERT_EQ(pod.log().exchanges.size(), 2u);
+    EXPECT_EQ(pod.log().exchanges[0].tap_states, shifting);
+    EXPECT_EQ(pod.log().exchanges[1].tap_states, shifting);
 }
 
 } // namespace

@@ -161,8 +161,8 @@ TEST_F(Emulation, FedInstructionsRunOnlyWhenHaltedWithCcomOne) {
         c54x_scan::Probe p(target);
         p.halt();
         p.set_dp_cpl(0, false);
-        p.place(0x7600 | 0x20, 0x5A5A, c.ccom);  // ST #0x5A5A, data 0x20
         if (c.running) p.run();
+        p.place(0x7600 | 0x20, 0x5A5A, c.ccom);  // ST #0x5A5A, data 0x20
         if (c.in_reset) c54x_scan::ir(target, c54x_ir::kResetAssert);
         p.mode_change(c.ecr, true);
         EXPECT_EQ(target.cpu().memory(C54xSpace::Data)[0x20] == 0x5A5A, c.stored) << c.name;
