@@ -1,0 +1,95 @@
+#include "master/tests/support/master_sim_rig.h"
+
+#include <cstring>
+
+#include "master/core/transport_slots.h"
+#include "master/core/trn_prot.h"
+#include "master/jtag/jtag.h"
+
+namespace master_test {
+
+namespace {
+
+master_rig* active_rig = nullptr;
+
+void rig_pause(uint32_t milliseconds)
+{
+    if (active_rig == nullptr)
+        return;
+    ++active_rig->pauses;
+    active_rig->paused_ms += milliseconds;
+    active_rig->pod.clock().advance_ms(milliseconds);
+}
+
+} // namespace
+
+master_rig::master_rig() : record(mst::the_error_record())
+{
+    SendTargetRequest = sim::SendTargetRequest;
+    GetTargetReply = sim::GetTargetReply;
+    SetTargetTimeout = sim::SetTargetTimeout;
+    record.clear_without_recovery();
+    record.held_code = 0;
+    mst::the_jtag().forget_state();
+    active_rig = this;
+    previous_pause_ = mst::set_pause_hook(&rig_pause);
+    master = std::make_unique<mst::master>();
+}
+
+master_rig::~master_rig()
+{
+    master.reset();
+    // Whatever a failed test left in the request goes to this rig's pod, not
+    // to the next test's.
+    record.clear_without_recovery();
+    record.held_code = 0;
+    try {
+        mst::the_prot().resync();
+    } catch (const mst::call_abandoned&) {
+    }
+    record.clear_without_recovery();
+    mst::the_jtag().forget_state();
+    mst::set_pause_hook(previous_pause_);
+    active_rig = nullptr;
+    SendTargetRequest = nullptr;
+    GetTargetReply = nullptr;
+    SetTargetTimeout = nullptr;
+}
+
+sim::Tms320c54xTarget& master_rig::add_target(const sim::C54xTargetConfig& config)
+{
+    target = &pod.chain().emplace<sim::Tms320c54xTarget>(config);
+    return *target;
+}
+
+sim::GenericDevice& master_rig::add_generic(unsigned ir_length, std::optional<uint32_t> idcode)
+{
+    sim::GenericDeviceConfig config;
+    config.ir_length = ir_length;
+    config.idcode = idcode;
+    return pod.chain().emplace<sim::GenericDevice>(config);
+}
+
+mst::MasterConfig master_rig::driver_record(uint8_t clock)
+{
+    mst::MasterConfig c;
+    std::memset(&c, 0, sizeof c);
+    c.clock_start = clock;
+    c.set_selector = 1;
+    c.idcode_length = 0x20;
+    c.idcode_value[0] = 0xFDF;
+    c.idcode_mask[0] = 0xFFF;
+    return c;
+}
+
+uint32_t master_rig::bring_up(uint8_t clock)
+{
+    const mst::MasterConfig c = driver_record(clock);
+    if (uint32_t code = call([&] { master->select_by_ide_code(mst::ide::tms320c54x); }))
+        return code;
+    if (uint32_t code = call([&] { master->init(); }))
+        return code;
+    return call([&] { master->set_config(mst::master_config_size, &c); });
+}
+
+} // namespace master_test
