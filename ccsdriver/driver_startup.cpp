@@ -1,0 +1,51 @@
+#include "ccsdriver/driver_startup.h"
+
+#include "ccsdriver/board_config.h"
+#include "ccsdriver/driver_settings.h"
+#include "ccsdriver/drv_hooks.h"
+#include "ccsdriver/gti_frame.h"
+#include "ccsdriver/master_link.h"
+#include "ccsdriver/trace_log.h"
+#include "ccsdriver/usb_trace.h"
+#include "framework/base/hooks.h"
+#include "framework/base/sys_trace.h"
+#include "framework/ui/program_hooks.h"
+
+namespace {
+
+int DrvShowHelpHook(HWND window, uint32_t command, uintptr_t data)
+{
+    return static_cast<int>(DrvShowHelp(window, command, data));
+}
+
+}  // namespace
+
+void DriverStartup()
+{
+    // The framework's program hooks: the driver never ends its host and
+    // opens help its own way.
+    SetExitProgramHook(DrvExitProgram);
+    SetShowHelpHook(DrvShowHelpHook);
+    g_usbTrace.trace = DrvTraceMessage;
+    g_usbTrace.error = DrvTraceMessage;
+    InstallTraceLog();
+    GtiBoardConfig(BoardRecord());
+    // Reaches the log only when it is already on, which at this point it is not.
+    TracePrintf("\n--- DLL loaded ---\n\n");
+    g_fwSettings.tracing = 1;
+    InstallTransport();
+    LoadDriverSettings();
+    g_fwSettings.tracing = DrvLogOn() ? 1 : 0;
+}
+
+void DriverShutdown()
+{
+    SaveDriverSettings();
+    DestroyBoard();
+    FreeBoardParams(BoardRecord());
+    CloseTraceLog();
+    g_usbTrace.trace = nullptr;
+    g_usbTrace.error = nullptr;
+    SetShowHelpHook(nullptr);
+    SetExitProgramHook(nullptr);
+}
