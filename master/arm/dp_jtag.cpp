@@ -1,0 +1,107 @@
+// The JTAG-DP side of the scan registers: 35-bit DPACC, APACC and ABORT
+// scans through the owner's instruction register.
+#include "master/arm/debug_port.h"
+
+namespace mst {
+
+void rw_dp_reg::queue_request(uint32_t rnw, uint32_t data, uint32_t address)
+{
+    prepare(rnw, data, address);
+    jtag_scan(scan_mode::write);
+}
+
+void rw_dp_reg::jtag_scan(uint32_t mode, synchro* capture)
+{
+    set_.owner.instruction_register().set(ir_code);
+    bitchain request;
+    request.attach(out_, dp::request_bits);
+    const scan_result r =
+        scan_register(set_.engine, reg_kind::dr, mode, request, set_.owner.dr_bits_before);
+    if (r.done == 0)
+        return;
+    pending_log& log = set_.prot().log();
+    log.queue_write(write_waiter, &write_waiter);
+    if (mode != scan_mode::exchange)
+        return;
+    synchro& waiter = capture != nullptr ? *capture : read_waiter;
+    log.queue_read(waiter, r.position, &waiter);
+}
+
+void jtag_ack_probe::complete(uint32_t position)
+{
+    wire_ack = engine_.working.bits_at(position, 3);
+    synchro::complete(position);
+}
+
+uint32_t rw_dp_reg::jtag_checked(uint32_t rnw, uint32_t data, uint32_t address)
+{
+    prepare(rnw, data, address);
+    return read_with_retry();
+}
+
+uint32_t jtag_collect(dap_regset& set)
+{
+    set.dpacc.prepare(1, 0, dp::addr_rdbuff);
+    set.rdbuff.forget();
+    return set.dpacc.read_with_retry();
+}
+
+uint32_t jtag_read(dap_regset& set, rw_dp_reg& request_reg, uint32_t address)
+{
+    rw_dp_reg& dp = set.dpacc;
+    error_record& record = set.record();
+    set.rdbuff.forget();
+    for (uint32_t attempt = 1;; ++attempt) {
+        request_reg.prepare(1, 0, address);
+        set.request_ack.reset();
+        request_reg.jtag_scan(scan_mode::exchange, &set.request_ack);
+        dp.prepare(1, 0, dp::addr_rdbuff);
+        uint32_t ack = 0;
+        const uint32_t value = dp.read_value(ack);  // the batch goes out here
+        const uint32_t taken = set.request_ack.wire_ack;
+        if (set.request_ack.state != waiter_state::valid) {
+            raise_error(record, rc::swd_ack_unknown);
+            return 0;
+        }
+        if (taken == dp::jtag_wire_ok) {
+            if (ack == dp::ack::jtag_ok)
+                return value;
+            // Taken but not finished: the collecting scan was ignored, so
+            // the next one still returns this read's result.
+            dp.read_waiter.reset();
+            return dp.read_with_retry(1);
+        }
+        if (taken != dp::jtag_wire_wait) {
+            record.set_param(0, taken);
+            raise_error(record, rc::dp_invalid_ack);
+            return 0;
+        }
+        if (attempt == dp::retry_attempts) {
+            request_reg.check_result(dp::ack::wait);
+            return 0;
+        }
+        rw_dp_reg::pause_after_failure(attempt);
+    }
+}
+
+void rw_dp_reg::check_jtag_result(uint32_t result)
+{
+    error_record& record = set_.record();
+    // From inside a batch's completion no second batch may be exchanged: the
+    // abort then goes out with the next one.
+    const bool between_batches = set_.prot().log().empty();
+    if (result == dp::ack::wait) {
+        // The JTAG-DP answers WAIT to every DPACC and APACC scan until the
+        // stuck transfer is aborted: abort it before reporting, or the port
+        // stays stuck through every recovery. A SELECT written while it was
+        // stuck was ignored.
+        abort_transfer(set_);
+        set_.select.forget();
+        set_.engine.enter_idle();
+        if (between_batches)
+            set_.prot().end_batch();
+    }
+    raise_error(record, rc::dp_wait_timeout);
+}
+
+} // namespace mst

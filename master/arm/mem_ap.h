@@ -1,0 +1,83 @@
+// The MEM-AP of a Cortex-M device: the target's memory-mapped space (memory,
+// System Control Space, FPB, DWT) word by word through CSW, TAR and DRW.
+//
+// Promises:
+//  - Every access is one AP transaction per word: a read of a register with
+//    read side effects reads it once.
+//  - A word is returned only after the AP has reported itself idle and no
+//    sticky error is set; a bus error raises 0xFFFF (or the collected Serial
+//    Wire FAULT code), never a value.
+//  - wait_idle polls at most 300 times and then raises 0x0D390053.
+//  - Block transfers run the pod scripts, many words per exchange; a block
+//    read reads exactly the words asked for (its last word, and the last
+//    before each TAR wrap, is collected through RDBUFF, never by posting a
+//    read of the word after it).
+#pragma once
+
+#include <cstdint>
+
+#include "master/arm/debug_port.h"
+#include "master/arm/pod_scripts.h"
+#include "master/arm/script_checkers.h"
+#include "master/core/command_list.h"
+
+namespace mst {
+
+class mem_ap {
+public:
+    static constexpr uint32_t default_wrap_mask = 0x3FF;  // TAR increments within 1 KB
+    static constexpr uint32_t large_wrap_mask = 0xFFF;    // 4 KB (Cortex-M3, Cortex-M4)
+
+    mem_ap(dap_regset& set, cmd_list& script_list)
+        : regs(set), list(script_list), idle(set), data(set), status(set)
+    {
+    }
+    mem_ap(const mem_ap&) = delete;
+    mem_ap& operator=(const mem_ap&) = delete;
+
+    // Stores the AP number and readies the AP: 32-bit accesses, the ROM
+    // table base read, DEMCR := TRCENA.
+    void select_ap(uint32_t apsel);
+    uint32_t read_word(uint32_t address);
+    void write_word(uint32_t value, uint32_t address);
+    // Polls CSW until the AP reports its device enabled, checking the sticky
+    // errors after every read.
+    void wait_idle();
+
+    // count words from address into buffer; TAR is written again where the
+    // address wraps (wrap mask). Words go through the recorded scripts.
+    void read_block(uint32_t* buffer, uint32_t count, uint32_t address);
+    void write_block(const uint32_t* buffer, uint32_t count, uint32_t address);
+    // Records the pod scripts (identification and re-attach); the caller
+    // downloads the list.
+    void record_scripts() { mst::record_scripts(scripts, regs, list); }
+    // The core registers R0-R12, SP, LR, DebugReturnAddress, xPSR, MSP, PSP
+    // and the CONTROL/FAULTMASK/BASEPRI/PRIMASK word into cache[0..19], in
+    // one batch where room allows; cache[20] := cache[19]. The status checker
+    // updates *status.status_word. JTAG: the debug port's instruction
+    // register must hold APACC.
+    void read_core_registers(uint32_t* cache);
+
+    dap_regset& regs;
+    cmd_list& list;
+    pod_scripts scripts;
+    idle_checker idle;
+    data_checker data;
+    status_checker status;
+    uint32_t ap = 0;
+    uint32_t rom_base = 0;
+    uint32_t wrap_mask = default_wrap_mask;
+
+private:
+    // Room in the batch for a script run: request units, reply units and
+    // pending-log entries; the batch is exchanged first when they would not
+    // fit.
+    void make_room(uint32_t request_units, uint32_t reply_units, uint32_t entries);
+    // The last word of a run of posted reads, collected without a further
+    // DRW read (which would read the word after it).
+    uint32_t collect_last();
+    uint32_t read_ap(uint32_t reg) { return ap_read_sel(regs, reg, ap); }
+    void write_ap(uint32_t value, uint32_t reg) { ap_write_sel(regs, value, reg, ap); }
+};
+
+} // namespace mst
