@@ -39,6 +39,8 @@ GtiScope::GtiScope(const char* exportName, const char* format, ...)
     }
     snprintf(header + n, sizeof header - n, ")");
     scope_.emplace(PTraceScope::kEnable, true, "%s", header);
+    // An export's time shows from a millisecond on.
+    scope_->SetThreshold(kGtiTraceThreshold);
 }
 
 void GtiTraceParam(GtiParam kind, const char* name, const void* pointer, bool isResult)

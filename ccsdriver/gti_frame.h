@@ -19,7 +19,9 @@ extern const char* g_lastTracedExport;
 extern uint32_t g_lastReportedCode;
 
 // The trace scope of one export: opened with the header
-// `<host>: "<export>"(<arguments>)` while the tracing flag is set.
+// `<host>: "<export>"(<arguments>)` while the tracing flag is set; its
+// closing brace shows the time from kGtiTraceThreshold microseconds on.
+constexpr uint32_t kGtiTraceThreshold = 1000;
 class GtiScope {
 public:
     GtiScope(const char* exportName, const char* format = nullptr, ...) __attribute__((format(gnu_printf, 3, 4)));

@@ -75,8 +75,12 @@ function(voq_register_test name)
   if(WIN32)
     set(env "VOQ_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
     if(ARG_GUI)
+      # GUI tests run one at a time: each starts its own X server, and Wine
+      # programs of one prefix share one wineserver, whose desktop belongs to
+      # the first display that it saw.
       list(APPEND env "VOQ_GUI_TEST=1")
       set_tests_properties(${name} PROPERTIES LABELS gui)
+      set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK voq_gui_display)
     endif()
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" FIXTURES_REQUIRED wine TIMEOUT 300)
   endif()
@@ -86,7 +90,8 @@ endfunction()
 # directory (one Wine start per unit, not per case). Files in tests/support/
 # are linked into each of them; tests/data/ is given as VOQ_TEST_DATA_DIR.
 # FLAVOURS maps a file-name suffix to the framework copy the test links in
-# place of fw_rigger: "_tms_test=fw_tms".
+# place of fw_rigger: "_tms_test=fw_tms". A *_gui_test runs under Xvfb, and
+# so does a flavoured one named *_gui_tms_test or *_gui_outrig_test.
 function(voq_add_unit_tests prefix dir)
   cmake_parse_arguments(ARG "" "" "LIBS;FLAVOURS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS "${dir}/tests/*_test.cpp")
@@ -111,7 +116,7 @@ function(voq_add_unit_tests prefix dir)
     voq_target_defaults(${name})
     target_link_libraries(${name} PRIVATE ${libs} GTest::gtest_main GTest::gmock)
     target_compile_definitions(${name} PRIVATE "VOQ_TEST_DATA_DIR=\"${dir}/tests/data\"")
-    if(stem MATCHES "_gui_test$")
+    if(stem MATCHES "_gui(_tms|_outrig)?_test$")
       voq_register_test(${name} GUI)
     else()
       voq_register_test(${name})

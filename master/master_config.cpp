@@ -127,8 +127,11 @@ void master::apply_config(const MasterConfig& record, bool reconfiguring)
 
     choose_combined_target(local);
 
+    // The combined device chooses its device by the IDE code: it is told
+    // the code before it can count as a device.
+    if (current_ != nullptr)
+        current_->set_ide_code(ide_code_);
     jtagdev& device = need_device();
-    device.set_ide_code(ide_code_);
     device.identify(0, local.target_variant, local.set_selector, local.ir_bits_after,
                     local.devices_after);
     identification_read(local);
@@ -177,6 +180,41 @@ void master::check_chain(MasterConfig& local)
     place_target(local, count, length);
 }
 
+namespace {
+
+bool empty_pattern(const match_pattern& pattern)
+{
+    for (uint32_t i = 0; i < (pattern.length + 31) / 32; ++i)
+        if (pattern.mask[i] != 0)
+            return false;
+    return true;
+}
+
+// An IR capture pattern without a masked bit matches at every position, so
+// the search's IR position says nothing about where the target's
+// instruction register lies (the TMS320C54x captures its emulation status,
+// which has no fixed bits a host could give). The place still follows from
+// the chain's ends: with no device between the target and TDO its register
+// is the first of the IR chain; with every other device there (the IDCODE
+// search counts them) it is the last. With devices on both sides the split
+// of their instruction bits is unknown, and scanning an instruction into a
+// guessed place would load it into other devices' registers: no place.
+bool ir_position_without_pattern(const MasterConfig& local, uint32_t count, uint32_t length,
+                                 uint32_t dr_position, uint32_t& ir_position)
+{
+    if (dr_position == 0) {
+        ir_position = 0;
+        return true;
+    }
+    if (dr_position / 32 + local.target_devices == count && length >= local.target_ir_length) {
+        ir_position = length - local.target_ir_length;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 // The target's place: devices and instruction bits between it and the TDI
 // end of the chain, searched by IDCODE or given by the record. Either way
 // they must lie inside the measured chain, or the device would be told a
@@ -200,6 +238,9 @@ void master::place_target(MasterConfig& local, uint32_t count, uint32_t length)
         uint32_t ir_position = 0;
         if (engine_.find_device(dr_position, ir_position, idcode, capture) != find_result::found ||
             dr_position % 32 != 0)
+            raise_error(record_, rc::target_not_found);
+        if (empty_pattern(capture) &&
+            !ir_position_without_pattern(local, count, length, dr_position, ir_position))
             raise_error(record_, rc::target_not_found);
         // Signed: a record whose counts do not fit the chain goes negative
         // here instead of wrapping.

@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
-# The main job: sets up, builds the product and shows the four deliverables
-# with what each exports and imports.
+# The main job: sets up, builds the product, shows the four deliverables with
+# what each exports and imports, then runs a debugging session on the
+# simulated pod and its TMS320C54x through the real VOQ-TMS.dll and
+# VOQ-MST.dll, printing each step and its result.
+#
+# VOQ_BUILD (default build/win32) and VOQ_JOBS (default: every core) choose
+# the build tree and the build's parallelism.
 set -eu
 cd "$(dirname "$0")/.."
+build=${VOQ_BUILD:-build/win32}
+jobs=${VOQ_JOBS:-$(nproc)}
 scripts/setup.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j"$(nproc)"
-bin=build/win32/bin
+cmake --preset win32 -B "$build" >/dev/null
+cmake --build "$build" -j"$jobs" --target VOQ-MST VOQ-TMS Rigger Outrig cc_app
+bin=$build/bin
 for f in VOQ-MST.dll VOQ-TMS.dll Rigger.exe Outrig.dll; do
   echo "=== $f ($(stat -c %s "$bin/$f") bytes)"
   i686-w64-mingw32-objdump -p "$bin/$f" | awk '
@@ -15,3 +22,27 @@ for f in VOQ-MST.dll VOQ-TMS.dll Rigger.exe Outrig.dll; do
     on { print "  " $NF }
     /DLL Name:/ { print "imports " $3 }'
 done
+
+# The session runs under Wine in the build tree's own prefix (made on first
+# use, as the tests make it); its wineserver is ended afterwards.
+case "$build" in
+  /*) prefix=$build/wineprefix ;;
+  *) prefix=$PWD/$build/wineprefix ;;
+esac
+cat <<EOF
+
+=== Debugging session on the simulated emulator
+The stand-in host (cc_app.exe) loads VOQ-TMS.dll, which loads VOQ-MST.dll, and
+drives them through the GTI_ exports the way the host debugger does. The
+driver's USB calls are led to a simulated pod (no hardware needed) whose JTAG
+chain holds one other device and a simulated TMS320C54x DSP. The session
+writes a small program and data, sets a breakpoint, runs to it, and reads the
+registers and memory back. Each line: [ ok ] or [FAIL], the step, its result.
+EOF
+if [ ! -f "$prefix/system.reg" ]; then
+  echo "(making the Wine prefix $prefix: takes a minute the first time)"
+fi
+bash cmake/wine-prefix.sh "$prefix" setup
+trap 'bash cmake/wine-prefix.sh "$prefix" cleanup' EXIT
+echo
+VOQ_WINEPREFIX=$prefix bash cmake/wine-run.sh "$bin/cc_app.exe" --no-window

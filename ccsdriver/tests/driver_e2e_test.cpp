@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ccsdriver/board_config.h"
@@ -55,16 +58,23 @@ protected:
     std::unique_ptr<sim::host::DeviceSeam> seam;
     HMODULE driver = nullptr;
 
+    static std::unique_ptr<sim::GenericDevice> Other(unsigned irLength, std::optional<uint32_t> idcode)
+    {
+        sim::GenericDeviceConfig config;
+        config.ir_length = irLength;
+        config.idcode = idcode;
+        return std::make_unique<sim::GenericDevice>(config);
+    }
+    // The JTAG chain, TDI end first: two other devices, then the target.
+    virtual void BuildChain()
+    {
+        pod.chain().add(Other(5, 0x0A5A5001u));
+        pod.chain().add(Other(4, std::nullopt));
+        pod.chain().emplace<sim::Tms320c54xTarget>();
+    }
     void SetUp() override
     {
-        sim::GenericDeviceConfig a;
-        a.ir_length = 5;
-        a.idcode = 0x0A5A5001u;
-        pod.chain().add(std::make_unique<sim::GenericDevice>(a));
-        sim::GenericDeviceConfig b;
-        b.ir_length = 4;
-        pod.chain().add(std::make_unique<sim::GenericDevice>(b));
-        pod.chain().emplace<sim::Tms320c54xTarget>();
+        BuildChain();
         device = std::make_unique<sim::usb::SimUsbDevice>(pod, sim::usb::DeviceConfig{});
         DeleteFileA(BinFile("VOQ-TMS.ini").c_str());
         DeleteFileA(LogPath().c_str());
@@ -86,6 +96,18 @@ protected:
         seam.reset();
     }
     static std::string LogPath() { return BinFile("VOQ-TMS_ccsdriver_driver_e2e_test.jlg"); }
+    // The trace log unscrambled; each record ends in \x01 (its NUL).
+    static std::string DecodedLog()
+    {
+        std::ifstream in(LogPath(), std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LcgStream stream;
+        stream.Seed(kTraceLogSeed);
+        stream.Apply(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        std::string text;
+        for (uint8_t b : bytes) text += b ? static_cast<char>(b) : '\x01';
+        return text;
+    }
 
     template <typename F>
     F Export(const char* name)
@@ -167,16 +189,10 @@ TEST_F(DriverSession, TraceLogShowsEveryCallWithItsParameters)
 {
     SwitchLog(true);
     DebugSession();
-    SwitchLog(false);  // the next line closes the file
+    Unload();  // the unload line is the last record, then the file closes
 
-    std::ifstream in(LogPath(), std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_FALSE(bytes.empty());
-    LcgStream stream;
-    stream.Seed(kTraceLogSeed);
-    stream.Apply(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    std::string text;
-    for (uint8_t b : bytes) text += b ? static_cast<char>(b) : '\x01';  // records end in NUL
+    std::string text = DecodedLog();
+    ASSERT_FALSE(text.empty());
     const char* expected[] = {
         // The switch itself: its parameter lines are the first to reach the log.
         "  sBoardName = \"VOQ\"\n",
@@ -194,8 +210,6 @@ TEST_F(DriverSession, TraceLogShowsEveryCallWithItsParameters)
         "\"GTI_READMEM_BLK\"(Mem = Data, Addr = 0x60, count = 1)",
         " *=> 0x0: ",
         "\"GTI_QUIT\"()",
-        // The switch back: the export's header is the last record.
-        "\"GTI_SETCONFIGPARAM\"()\n{\n\x01",
     };
     size_t at = 0;
     for (const char* line : expected) {
@@ -204,6 +218,77 @@ TEST_F(DriverSession, TraceLogShowsEveryCallWithItsParameters)
                                             << text.substr(text.size() > 600 ? text.size() - 600 : 0);
         at = found;
     }
+    const std::string unloaded = "\n--- DLL unloaded ---\n\n\x01";
+    EXPECT_EQ(unloaded, text.substr(text.size() - std::min(text.size(), unloaded.size())));
+}
+
+// The host can unload the driver: FreeLibrary runs its unload steps at once
+// (settings written, the unload line, the log closed) and the module is gone,
+// even after the driver formatted texts on several threads; loaded again, it
+// starts afresh.
+TEST_F(DriverSession, FreeLibraryUnloadsTheDriver)
+{
+    SwitchLog(true);
+    device->set_present(false);
+    EXPECT_EQ(-1, Init());
+    EXPECT_EQ("Cannot detect the emulator board", ErrorText());
+    std::string fromThread;
+    std::thread([&] { fromThread = ErrorText(); }).join();
+    EXPECT_EQ("Cannot detect the emulator board", fromThread);
+    DeleteFileA(BinFile("VOQ-TMS.ini").c_str());  // the unload writes it again
+
+    Unload();
+    EXPECT_EQ(nullptr, GetModuleHandleA("VOQ-TMS.dll"));
+    EXPECT_EQ(nullptr, GetModuleHandleA("VOQ-MST.dll"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(BinFile("VOQ-TMS.ini").c_str())) << "settings saved";
+    std::string text = DecodedLog();
+    EXPECT_NE(std::string::npos, text.find("\"GTI_GETERRSTR_EX2\"(")) << text;
+    const std::string unloaded = "\n--- DLL unloaded ---\n\n\x01";
+    EXPECT_EQ(unloaded, text.substr(text.size() - std::min(text.size(), unloaded.size())));
+    // The log file is closed: it can be deleted.
+    EXPECT_TRUE(DeleteFileA(LogPath().c_str()));
+
+    device->set_present(true);
+    driver = LoadLibraryA(BinFile("VOQ-TMS.dll").c_str());
+    ASSERT_NE(nullptr, driver);
+    seam = std::make_unique<sim::host::DeviceSeam>(driver, *device);
+    EXPECT_EQ(0, Init()) << ErrorText();
+    EXPECT_EQ(0, Export<Plain>("_GTI_QUIT")());
+}
+
+// Other devices between the target and TDO: the session runs the same.
+class DriverSessionDevicesTowardsTdo : public DriverSession {
+protected:
+    void BuildChain() override
+    {
+        pod.chain().emplace<sim::Tms320c54xTarget>();
+        pod.chain().add(Other(5, 0x0A5A5001u));
+        pod.chain().add(Other(3, 0x0C3C3003u));
+    }
+};
+
+TEST_F(DriverSessionDevicesTowardsTdo, DebugsAProgramOnTheSimulatedBoard) { DebugSession(); }
+
+// Devices on both sides: the target's place in the instruction chain cannot
+// be told, and the initialisation says so.
+class DriverSessionDevicesOnBothSides : public DriverSession {
+protected:
+    void BuildChain() override
+    {
+        pod.chain().add(Other(4, 0x0B0B0001u));
+        pod.chain().emplace<sim::Tms320c54xTarget>();
+        pod.chain().add(Other(5, 0x0A5A5001u));
+    }
+};
+
+TEST_F(DriverSessionDevicesOnBothSides, InitialisationSaysTheTargetIsNotFound)
+{
+    EXPECT_EQ(-1, Init());
+    uint32_t origin = 0, flag = 0;
+    std::string text = ErrorText(&origin, &flag);
+    EXPECT_EQ(0x0D39u, origin);
+    EXPECT_EQ(0xFFFFFFFFu, flag);
+    EXPECT_NE(std::string::npos, text.find("Target device not found")) << text;
 }
 
 TEST_F(DriverSession, NoBoard)

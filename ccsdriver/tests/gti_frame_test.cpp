@@ -24,6 +24,26 @@ TEST_F(ExportFrame, HeaderNamesTheHostTheExportAndItsArguments)
     EXPECT_TRUE(Traced("ccsdriver_gti_frame_test: \"GTI_INIT2\"()\n{\n"));
 }
 
+uint64_t g_fakeNow = 0;
+uint64_t FakeCounter() { return g_fakeNow; }
+
+TEST_F(ExportFrame, ClosingBraceShowsTheTimeFromAMillisecondOn)
+{
+    PTraceScope::SetCounter(FakeCounter, 1000000);  // counter steps are microseconds
+    struct RealCounterAfter {
+        ~RealCounterAfter() { PTraceScope::SetCounter(nullptr, 0); }
+    } restore;
+    for (uint64_t micros : {999ull, 1000ull, 12345ull}) {
+        ClearTrace();
+        {
+            GtiScope scope("GTI_HALT");
+            g_fakeNow += micros;
+        }
+        ASSERT_FALSE(Trace().empty());
+        EXPECT_EQ(micros == 999 ? "}\n" : micros == 1000 ? "} /1,000\n" : "} /12,345\n", Trace().back());
+    }
+}
+
 TEST_F(ExportFrame, NothingIsFormattedWithTheTracingFlagClear)
 {
     g_fwSettings.tracing = 0;

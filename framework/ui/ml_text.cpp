@@ -1,5 +1,6 @@
 #include "framework/ui/ml_text.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,31 +17,97 @@ HMODULE g_languageModule = nullptr;  // null: the program's own instance
 ResourceModuleHook g_resourceHook = nullptr;
 RecodeHook g_recodeHook = nullptr;
 
-// Each thread's ring of results, made on first use.
+// Each thread's ring of results, made on first use and found through a TLS
+// slot of this module. Every ring is also chained into one list that the
+// module frees when it is unloaded (or the process ends); a ring of a thread
+// that ended stays until then. A thread_local with a destructor would free
+// each ring at its thread's end, but it pins a DLL in memory until the
+// process ends, so that FreeLibrary could not unload it.
 struct Ring {
-    char* base = nullptr;
-    char* pos = nullptr;
-    ~Ring() { free(base); }
+    char* base;
+    char* pos;
+    Ring* next;
 };
-thread_local Ring t_ring;
+
+SRWLOCK g_ringLock = SRWLOCK_INIT;
+std::atomic<DWORD> g_ringSlot{TLS_OUT_OF_INDEXES};
+Ring* g_rings = nullptr;  // under g_ringLock
+
+// The calling thread's ring, or null before its first result.
+Ring* ThreadRing()
+{
+    const DWORD slot = g_ringSlot.load(std::memory_order_acquire);
+    return slot == TLS_OUT_OF_INDEXES ? nullptr : static_cast<Ring*>(TlsGetValue(slot));
+}
+
+// Makes the calling thread's ring; null when memory or a TLS slot is lacking.
+Ring* NewThreadRing()
+{
+    Ring* ring = static_cast<Ring*>(malloc(sizeof(Ring)));
+    char* base = static_cast<char*>(malloc(kRingSize));
+    if (!ring || !base) {
+        free(ring);
+        free(base);
+        return nullptr;
+    }
+    *ring = Ring{base, base, nullptr};
+    AcquireSRWLockExclusive(&g_ringLock);
+    DWORD slot = g_ringSlot.load(std::memory_order_relaxed);
+    if (slot == TLS_OUT_OF_INDEXES) {
+        slot = TlsAlloc();
+        g_ringSlot.store(slot, std::memory_order_release);
+    }
+    const bool kept = slot != TLS_OUT_OF_INDEXES && TlsSetValue(slot, ring);
+    if (kept) {
+        ring->next = g_rings;
+        g_rings = ring;
+    }
+    ReleaseSRWLockExclusive(&g_ringLock);
+    if (!kept) {
+        free(base);
+        free(ring);
+        return nullptr;
+    }
+    return ring;
+}
+
+// Frees every thread's ring and the slot when the module goes away. It is
+// built before the module's other static objects (lowest priority number),
+// so it is destroyed after them: their destructors may still want texts.
+struct RingRelease {
+    ~RingRelease()
+    {
+        AcquireSRWLockExclusive(&g_ringLock);
+        Ring* ring = g_rings;
+        g_rings = nullptr;
+        const DWORD slot = g_ringSlot.exchange(TLS_OUT_OF_INDEXES);
+        if (slot != TLS_OUT_OF_INDEXES) TlsFree(slot);
+        ReleaseSRWLockExclusive(&g_ringLock);
+        while (ring) {
+            Ring* next = ring->next;
+            free(ring->base);
+            free(ring);
+            ring = next;
+        }
+    }
+};
+RingRelease g_ringRelease __attribute__((init_priority(101)));
 
 // True when text lies in the calling thread's ring (a result of GetMLText).
 bool InRing(const char* text)
 {
-    const Ring& ring = t_ring;
-    return ring.base && text >= ring.base && text < ring.base + kRingSize;
+    const Ring* ring = ThreadRing();
+    return ring && text >= ring->base && text < ring->base + kRingSize;
 }
 
 // Copies `length` bytes of `source` as one result; a result longer than the
 // ring is cut so that it always fits.
 char* RingCopy(const char* source, size_t length)
 {
-    Ring& ring = t_ring;
-    if (!ring.base) {
-        ring.base = static_cast<char*>(malloc(kRingSize));
-        if (!ring.base) return nullptr;
-        ring.pos = ring.base;
-    }
+    Ring* found = ThreadRing();
+    if (!found) found = NewThreadRing();
+    if (!found) return nullptr;
+    Ring& ring = *found;
     if (length > kRingSize - 1) length = kRingSize - 1;
     size_t used = static_cast<size_t>(ring.pos - ring.base);
     if (kRingSize - used < length + 1) ring.pos = ring.base;

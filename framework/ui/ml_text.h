@@ -2,7 +2,8 @@
 // naming resources of the program's module; one process-wide language switch.
 //
 // Results of GetMLText live in a 64 KiB ring of the calling thread and stay
-// valid until the ring wraps over them; callers copy what they keep.
+// valid until the ring wraps over them; callers copy what they keep. The
+// rings are freed when the module that holds this code is unloaded.
 #pragma once
 
 #include <windows.h>

@@ -33,6 +33,9 @@ public:
 
     void Begin(const char* name);
     bool Began() const { return began_; }
+    // The time from which the closing brace shows it; a caller that opens
+    // one of the plain forms for its own kind of operation sets its own.
+    void SetThreshold(uint32_t microseconds) { threshold_ = microseconds; }
 
     // The plain name of a class from its type information ("SDialog").
     static void ClassName(const std::type_info& type, char* out, uint32_t size);

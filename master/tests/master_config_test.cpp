@@ -101,6 +101,37 @@ INSTANTIATE_TEST_SUITE_P(
                        r.add_generic(3, 0x0C3C3003u);
                    },
                    rc::target_not_found},
+        // With the driver's record (no IR capture pattern) the target's
+        // instruction register is found at either end of the chain...
+        chain_case{"DeviceTowardsTdo",
+                   [](master_rig& r) {
+                       r.add_target();
+                       r.add_generic(5, 0x0A5A5001u);
+                   },
+                   0, 0, 0, 1, 5},
+        chain_case{"TwoDevicesTowardsTdo",
+                   [](master_rig& r) {
+                       r.add_target();
+                       r.add_generic(5, 0x0A5A5001u);
+                       r.add_generic(3, 0x0C3C3003u);
+                   },
+                   0, 0, 0, 2, 8},
+        // ... but not between devices on both sides: their split of the
+        // other instruction bits is unknown.
+        chain_case{"DevicesOnBothSides",
+                   [](master_rig& r) {
+                       r.add_generic(4, 0x0B0B0001u);
+                       r.add_target();
+                       r.add_generic(5, 0x0A5A5001u);
+                   },
+                   rc::target_not_found},
+        // A device without IDCODE towards TDO cannot be counted.
+        chain_case{"BypassOnlyDeviceTowardsTdo",
+                   [](master_rig& r) {
+                       r.add_target();
+                       r.add_generic(5, std::nullopt);
+                   },
+                   rc::target_not_found},
         // The chain check passes, the IDCODE search does not.
         chain_case{"NoTargetIdcode",
                    [](master_rig& r) {
@@ -111,9 +142,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<chain_case>& info) { return std::string(info.param.name); });
 
 // With the driver's record the IR capture pattern is empty and matches
-// anywhere, so only a target at the TDO end can be placed; a host that gives
-// the DSP's capture (status 0x80: running in mode 2 at power-up) finds it in
-// the middle of the chain too.
+// anywhere, so only a target at one end of the chain can be placed; a host
+// that gives the DSP's capture (status 0x80: running in mode 2 at power-up)
+// finds it in the middle of the chain too.
 TEST(MasterConfig, IrCapturePatternPlacesATargetInTheMiddle)
 {
     master_rig rig;

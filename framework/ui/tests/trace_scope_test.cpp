@@ -113,6 +113,29 @@ TEST_F(TraceScope, MethodFormNamesTheRunTimeClassWithThreshold1000)
     EXPECT_EQ(g_out, "DlgLicense::SetupWindow()\n{\n}\n");
 }
 
+TEST_F(TraceScope, ThresholdSetOnAPlainScopeDecidesTheTimeSuffix)
+{
+    struct Case {
+        uint32_t threshold;
+        uint64_t micros;
+        const char* closing;
+    } cases[] = {
+        {1000, 999, "}\n"},
+        {1000, 1000, "} /1,000\n"},
+        {1000, 10, "}\n"},  // the plain form's 10 no longer applies
+        {0, 0, "} /0\n"},   // 0: every time shows
+    };
+    for (const Case& c : cases) {
+        g_out.clear();
+        {
+            PTraceScope scope(PTraceScope::kEnable, true, "Op");
+            scope.SetThreshold(c.threshold);
+            g_now += c.micros;
+        }
+        EXPECT_EQ(g_out, std::string("Op\n{\n") + c.closing) << c.threshold << " " << c.micros;
+    }
+}
+
 TEST_F(TraceScope, GatedEntriesFollowTheirFlags)
 {
     g_fwSettings.tracing = 0;
