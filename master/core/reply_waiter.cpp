@@ -28,6 +28,11 @@ void pending_log::append(synchro* object, uint32_t position) {
         owner_.end_batch();
 }
 
+void pending_log::reserve_entries(unsigned n) {
+    if (write_ + n > capacity)
+        owner_.end_batch();
+}
+
 void pending_log::queue_read(synchro& waiter, uint32_t position, synchro* object) {
     waiter.state = waiter_state::read_pending;
     append(object, position);

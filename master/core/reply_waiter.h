@@ -84,6 +84,11 @@ public:
     pending_log(const pending_log&) = delete;
     pending_log& operator=(const pending_log&) = delete;
 
+    // Exchanges the batch first when n more entries would not all fit in it.
+    // A producer that queues several entries for one command (a write and a
+    // read of one scan) calls this before it builds the command: the 280th
+    // entry exchanges the batch at once, and must never fall between them.
+    void reserve_entries(unsigned n);
     void queue_read(synchro& waiter, uint32_t position, synchro* object);
     void queue_write(synchro& waiter, synchro* object);
     void take_over_read(synchro& waiter, const synchro* object);

@@ -67,9 +67,13 @@ void bitchain::release()
 
 uint32_t bitchain::bits_at(uint32_t position, uint32_t n) const
 {
-    if (n == 0)
+    if (n == 0 || position >= count)
         return 0;
-    return read_raw(words, position, n > 32 ? 32 : n);
+    if (n > 32)
+        n = 32;
+    if (n > count - position)
+        n = count - position;
+    return read_raw(words, position, n);
 }
 
 void bitchain::set_field(uint32_t length, uint32_t position, uint32_t value)

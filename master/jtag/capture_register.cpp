@@ -39,6 +39,8 @@ void capture_register::scan(uint32_t mode)
     // The chain shifts the written value out and receives the captured one.
     bitchain out;
     out.attach(&written, capture.chain.count);
+    // Both entries of an exchange land in the batch that holds the scan.
+    prot().log().reserve_entries(mode == scan_mode::exchange ? 2 : 1);
     const scan_result r = scan_register(capture.engine(), kind, mode, out, before);
     if (r.done == 0)
         return;

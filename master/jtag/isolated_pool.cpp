@@ -14,6 +14,8 @@ isolated_pool::isolated_pool(jtag& engine, chain_device* owner, uint32_t width, 
 void isolated_pool::scan(uint32_t mode)
 {
     device->instruction_register().set(ir_code);
+    // Both entries of an exchange land in the batch that holds the scan.
+    prot().log().reserve_entries(mode == scan_mode::exchange ? 2 : 1);
     const scan_result r = scan_register(engine_, reg_kind::dr, mode, chain, device->dr_bits_before);
     if (r.done == 0)
         return;

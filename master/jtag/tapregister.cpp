@@ -25,6 +25,8 @@ void tapregister::scan(uint32_t mode)
         kind = reg_kind::dr;
         before = device->dr_bits_before;
     }
+    // Both entries of an exchange land in the batch that holds the scan.
+    prot().log().reserve_entries(mode == scan_mode::exchange ? 2 : 1);
     const scan_result r = scan_register(engine_, kind, mode, chain, before);
     if (r.done == 0)
         return;

@@ -175,6 +175,21 @@ TEST(BitChain, ExtractFieldStoresOnlyTheBytesTheFieldNeeds)
     src.release();
 }
 
+TEST(BitChain, BitsAtReadsOnlyBitsBelowTheCount)
+{
+    bitchain c;
+    c.allocate(40);  // exactly sized: a read of word 2 is an overrun
+    c.words[0] = 0x89ABCDEFu;
+    c.words[1] = 0xFFFFFF12u;  // bits above the count hold garbage
+    const struct { uint32_t position, n, expect; } cases[] = {
+        {0, 32, 0x89ABCDEFu}, {8, 40, 0x1289ABCDu}, {36, 16, 0x1u}, {33, 1, 1u},
+        {40, 8, 0u},          {100, 4, 0u},         {0, 0, 0u},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(c.bits_at(k.position, k.n), k.expect) << k.position << ":" << k.n;
+    c.release();
+}
+
 TEST(BitChain, CopyFromWordsTakesBitsAtAnyOffset)
 {
     const uint32_t raw[3] = {0x01234567u, 0x89ABCDEFu, 0x0F1E2D3Cu};

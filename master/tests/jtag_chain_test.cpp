@@ -103,6 +103,26 @@ TEST(JtagChain, FindsTheTargetInTheMiddleOfTheChain)
               mst::find_result::twice);
 }
 
+TEST(JtagChain, FindsTheTargetAloneOnItsChain)
+{
+    // The reply is cut just below the marker: the one IDCODE keeps all its
+    // 32 bits and the one instruction capture its 8.
+    chain_rig rig(false);
+    const uint32_t id_mask[4] = {0xFFFu};
+    const uint32_t id_value[4] = {0xFDFu};
+    const uint32_t ir_mask[4] = {0xFFu};
+    const uint32_t ir_value[4] = {chain_rig::target_ir_capture};
+    uint32_t dr = 99, ir = 99, result = 99;
+    ASSERT_EQ(in_frame(rig.record, [&] {
+                  rig.engine.measure_chain();
+                  result = rig.engine.find_device(dr, ir, {32, id_mask, id_value}, {8, ir_mask, ir_value});
+              }),
+              0u);
+    EXPECT_EQ(result, mst::find_result::found);
+    EXPECT_EQ(dr, 0u);
+    EXPECT_EQ(ir, 0u);
+}
+
 TEST(JtagChain, SixteenBitReadFromIdleGivesReplyPositionThree)
 {
     chain_rig rig(false);

@@ -177,6 +177,22 @@ TEST(PoolSet, RequestsThatWouldShareABatchAllLand)
     EXPECT_EQ(rig.set.upper(0).chain.bits_at(0, 32), 0x0F0F0F0Fu);
     EXPECT_EQ(rig.set.valid, 0x5u);
     EXPECT_EQ(rig.set.upper(0).state(), mst::waiter_state::valid);
+
+    // A write request while a read is pending: the read lands, then the write.
+    rig.chip_pools.pools[0].assign(poolset::pool_bits[0], true);
+    rig.set.upper(2).fill(0x33333333u);
+    ASSERT_EQ(rig.run([&] {
+                  rig.set.request(0x1, scan_mode::read);
+                  rig.set.request(0x4, scan_mode::write);
+              }),
+              0u);
+    EXPECT_TRUE(rig.image_equals(rig.set.upper(0), 0));
+    EXPECT_EQ(rig.set.upper(0).chain.bits_at(0, 32), 0xFFFFFFFFu);
+    EXPECT_TRUE(rig.image_equals(rig.set.upper(2), 2));
+    EXPECT_EQ(rig.set.upper(2).chain.bits_at(0, 32), 0x33333333u);
+    EXPECT_EQ(rig.set.read_pending | rig.set.write_pending, 0u);
+    EXPECT_EQ(rig.set.upper(0).state(), mst::waiter_state::valid);
+    EXPECT_EQ(rig.set.upper(2).state(), mst::waiter_state::valid);
 }
 
 TEST(RegField, AddressesFieldsByWordOrByTheByteOfTheirFirstBit)
@@ -218,6 +234,21 @@ TEST(RegField, GetReadsTheOwnerAndSetWritesItBack)
     for (uint32_t i = 0; i < 16; ++i)
         on_chip |= uint32_t{rig.chip_pools.pools[0][17 + i]} << i;
     EXPECT_EQ(on_chip, 0xC0DEu);
+}
+
+TEST(RegField, SetOnAnImageNeverReadReadsItFirst)
+{
+    // The write request takes only valid images: a field set on an image
+    // never read must read it first, or the write is lost (and a write of the
+    // whole image would clobber the bits around the field).
+    selecting_rig rig;
+    const sim::Bits before = rig.chip_pools.pools[0];
+    mst::reg_field pc(rig.set.upper(0), 16, 17, "PC");
+    ASSERT_EQ(rig.run([&] { pc.set(0xC0DE); }), 0u);
+    for (uint32_t i = 0; i < poolset::pool_bits[0]; ++i) {
+        const bool want = (i >= 17 && i < 33) ? ((0xC0DEu >> (i - 17)) & 1u) != 0 : before[i];
+        EXPECT_EQ(rig.chip_pools.pools[0][i], want) << i;
+    }
 }
 
 TEST(IsolatedPool, FieldsReadAndWriteTheWholeRegister)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "master/jtag/capture_register.h"
 #include "master/tests/support/jtag_sim_rig.h"
 
@@ -60,6 +62,31 @@ TEST(TapRegister, WriteReadAndExchangeRoundTripThroughTheMiddleDevice)
         EXPECT_EQ(reg.value, c.chip_value) << c.width;
         EXPECT_EQ(reg.state, ws::valid);
     }
+}
+
+TEST(TapRegister, ExchangeThatFillsTheLogKeepsItsTwoEntriesInOneBatch)
+{
+    // 279 entries queued: the write entry of an exchange would be the 280th
+    // and exchange the batch before the read entry is queued.
+    measured_rig rig;
+    rig.chip->add_register(0x10, jtag_test::bits_of(0x1111, 16));
+    tapregister reg(rig.engine, rig.device.get(), 1, 16, 0x10, "R");
+    ASSERT_EQ(in_frame(rig.record, [&] { reg.get(); }), 0u);  // the IR holds 0x10 from here
+    rig.chip->reg(0x10) = jtag_test::bits_of(0xBEEF, 16);
+    std::vector<mst::synchro> fillers(mst::pending_log::capacity - 1);
+    ASSERT_EQ(in_frame(rig.record, [&] {
+                  for (mst::synchro& f : fillers)
+                      rig.prot.log().queue_write(f, &f);
+                  reg.value = 0x5AA5;
+                  reg.scan(scan_mode::exchange);
+                  rig.engine.enter_idle();
+                  rig.prot.end_batch();
+              }),
+              0u);
+    EXPECT_EQ(reg.value, 0xBEEFu);
+    EXPECT_EQ(reg.state, ws::valid);
+    EXPECT_EQ(sim::bits_to_u64(rig.chip->reg(0x10)), 0x5AA5u);
+    EXPECT_EQ(fillers.back().state, ws::valid);
 }
 
 TEST(TapRegister, SettingTheHeldValueWhileValidQueuesNothing)
