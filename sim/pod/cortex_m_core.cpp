@@ -160,7 +160,13 @@ bool CortexMCore::execute_one() {
     return true;
 }
 
+void CortexMCore::set_reset_line(bool asserted) {
+    if (asserted && !reset_line_) reset(CortexMResetKind::Pin);
+    reset_line_ = asserted;
+}
+
 void CortexMCore::advance(unsigned instructions) {
+    if (reset_line_) return;
     for (unsigned i = 0; i < instructions && !halted_ && !lockup_; ++i) execute_one();
 }
 

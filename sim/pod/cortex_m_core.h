@@ -25,9 +25,10 @@
 // accesses, then reads 1; a DCRDR read before then returns the old DCRDR.
 // S_REGRDY reads 0 while the core runs. A DCRSR write while running is
 // ignored and logged.
-// Resets: VECTRESET (ARMv7-M) resets the core, SYSRESETREQ the system, and
-// inject_reset() is the unexpected kind; all three load SP from address 0
-// and the PC from address 4, set S_RESET_ST, and halt the core at the reset
+// Resets: VECTRESET (ARMv7-M) resets the core, SYSRESETREQ and the reset
+// line (set_reset_line()) the system, and inject_reset() is the unexpected
+// kind; all load SP from address 0 and the PC from address 4, set
+// S_RESET_ST, and halt the core at the reset
 // vector when DEMCR.VC_CORERESET and C_DEBUGEN are set (C_HALT then reads
 // 1). Without the catch the core runs from the vector: C_HALT and C_STEP are
 // cleared. Debug registers, the FPB and the DWT keep their values.
@@ -65,7 +66,8 @@ struct CortexMCoreConfig {
     unsigned cycles_per_instruction = 1;
 };
 
-enum class CortexMResetKind : std::uint8_t { PowerOn, Core, System, Injected };
+// Pin: the target-reset line of the debug connector (nRESET).
+enum class CortexMResetKind : std::uint8_t { PowerOn, Core, System, Injected, Pin };
 
 class CortexMCore : public ArmBusDevice {
 public:
@@ -89,6 +91,12 @@ public:
     // (S_RESET_ST reads 1 on the first DHCSR read). The constructor does
     // this once; a test calls it again after loading the vector table.
     void power_on_reset();
+    // The target-reset line: asserting it resets the system (the debug
+    // registers, the FPB and the DWT keep their values, as for SYSRESETREQ,
+    // so a vector catch set beforehand halts the core at the reset vector);
+    // while it stays asserted the core executes nothing.
+    void set_reset_line(bool asserted);
+    bool reset_line() const { return reset_line_; }
 
     // State for tests.
     bool halted() const { return halted_; }
@@ -136,6 +144,7 @@ private:
     std::uint32_t primask_ = 0, basepri_ = 0, faultmask_ = 0, control_reg_ = 0;
 
     bool halted_ = false;
+    bool reset_line_ = false;
     bool lockup_ = false;
     std::uint32_t control_ = 0; // DHCSR bits 15-0 as they read
     bool retire_st_ = false;

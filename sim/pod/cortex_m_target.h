@@ -85,6 +85,8 @@ public:
     // An unexpected reset after `exchanges` more exchanges (0: at the next).
     void schedule_reset(unsigned exchanges) { reset_in_ = exchanges; }
     std::uint64_t exchanges() const { return exchanges_; }
+    // The pod's target-reset line, wired to the core's reset pin.
+    void set_reset_line(bool asserted) { core_.set_reset_line(asserted); }
 
     ArmBus& bus() { return bus_; }
     CortexMCore& core() { return core_; }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/pod/cortex_m_target.h"
+
 #include "sim/pod/pod_request.h"
 #include "sim/pod/pod_words.h"
 
@@ -91,8 +93,13 @@ std::uint32_t Pod::send_request(const void* data, std::uint32_t byte_count) {
     } else {
         pending_reply_ = interpret(record.request);
     }
+    if (record.delivered && arm_ != nullptr) arm_->on_exchange();
     apply_reply_fault(pending_reply_);
     if (pending_reply_) record.reply = *pending_reply_;
+    log_.largest_request_units = std::max(log_.largest_request_units, record.request.size());
+    if (record.request.size() > kRequestLimitUnits) ++log_.requests_over_limit;
+    log_.largest_reply_units = std::max(log_.largest_reply_units, record.reply.size());
+    if (record.reply.size() > kReplyLimitUnits) ++log_.replies_over_limit;
     record.time_ps = clock_.now_ps();
     for (std::size_t i = 0; i < chain_.size(); ++i) record.tap_states.push_back(chain_.state(i));
     log_.exchanges.push_back(std::move(record));
@@ -235,7 +242,13 @@ void Pod::apply_lines(std::uint32_t release, std::uint32_t assert_) {
     lines_ = (lines_ & ~release) | assert_;
     const std::uint32_t changed = before ^ lines_;
     if ((changed & kLineTrst) && faults_.trst_wired) chain_.set_trst((lines_ & kLineTrst) != 0);
-    if (changed & kLineTargetReset) chain_.set_target_reset((lines_ & kLineTargetReset) != 0);
+    if (changed & kLineTargetReset) {
+        chain_.set_target_reset((lines_ & kLineTargetReset) != 0);
+        if (arm_ != nullptr) arm_->set_reset_line((lines_ & kLineTargetReset) != 0);
+    }
+    // Word A first: a command that releases and asserts the select ends in JTAG.
+    if (release & kLineJtagSelect) swd_mode_ = true;
+    if (assert_ & kLineJtagSelect) swd_mode_ = false;
 }
 
 void Pod::script_voltages(std::vector<VoltageSample> samples) {
@@ -256,6 +269,8 @@ bool Pod::tck(bool tms, bool tdi) {
     clock_.advance_tck(parameter_, 1);
     if (faults_.target_disconnected) return ScanChain::kFloatingTdo;
     const bool tdo = chain_.clock(tms, tdi);
+    // TMS and SWDIO share the pin: the target's SW-DP sees every TMS level.
+    if (arm_ != nullptr) arm_->swd_line().clock(true, tms);
     return faults_.tdo_stuck ? *faults_.tdo_stuck : tdo;
 }
 
@@ -264,8 +279,22 @@ bool Pod::clock_tdo() {
     return faults_.tdo_stuck ? *faults_.tdo_stuck : chain_.tdo();
 }
 
-void Pod::step(Request& rq, std::uint32_t mode_word, std::uint16_t tms, std::uint16_t tdi) {
+std::uint16_t Pod::swd_step(std::uint16_t mask, std::uint16_t data) {
+    ++log_.swd_steps;
+    log_.tck_clocks += 16;
+    clock_.advance_tck(parameter_, 16);
+    // Nobody on the other end: the line is what the pod drives, low elsewhere.
+    if (arm_ == nullptr || faults_.target_disconnected) return static_cast<std::uint16_t>(mask & data);
+    return arm_->swd_line().step(mask, data);
+}
+
+std::optional<std::uint16_t> Pod::wire_step(std::uint32_t mode_word, std::uint16_t tms, std::uint16_t tdi) {
     ++log_.scan_steps;
+    if (swd_mode_) {
+        const std::uint16_t line = swd_step(tms, tdi);
+        if (mode_word == pod_words::kScanWrite) return std::nullopt;
+        return line;
+    }
     const bool loopback = mode_word == pod_words::kScanRead;
     std::uint16_t captured = 0;
     for (unsigned bit = 0; bit < 16; ++bit) {
@@ -275,7 +304,12 @@ void Pod::step(Request& rq, std::uint32_t mode_word, std::uint16_t tms, std::uin
         const bool out = tck(((tms >> bit) & 1u) != 0, in);
         if (out) captured = static_cast<std::uint16_t>(captured | (1u << bit));
     }
-    if (mode_word != pod_words::kScanWrite) rq.data.push_back(captured);
+    if (mode_word == pod_words::kScanWrite) return std::nullopt;
+    return captured;
+}
+
+void Pod::step(Request& rq, std::uint32_t mode_word, std::uint16_t tms, std::uint16_t tdi) {
+    if (const auto captured = wire_step(mode_word, tms, tdi)) rq.data.push_back(*captured);
 }
 
 } // namespace sim

@@ -1,6 +1,7 @@
 // What the simulated pod saw and answered, for tests to assert on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,6 +29,15 @@ struct PodLog {
     std::vector<std::uint32_t> timeouts_set;
     std::uint64_t tck_clocks = 0;      // every clock the pod drove
     std::uint64_t scan_steps = 0;      // 16-clock steps, also those run from scripts
+    std::uint64_t swd_steps = 0;       // of those, the steps on the SWD line
+    std::uint64_t script_runs = 0;
+    std::uint64_t block_failures = 0;  // failure paths (0x93000903 entries) scripts took
+    // Batch sizes against the host's limits (Pod::kRequestLimitUnits and
+    // kReplyLimitUnits): the largest seen and the batches past them.
+    std::size_t largest_request_units = 0;
+    std::size_t largest_reply_units = 0;
+    std::uint64_t requests_over_limit = 0;
+    std::uint64_t replies_over_limit = 0;
     std::uint64_t send_calls = 0;      // transport calls, faulted ones included
     std::uint64_t reply_calls = 0;
     std::uint64_t timeout_calls = 0;

@@ -25,6 +25,11 @@ inline constexpr std::uint32_t kCommandList = 0x97000903;
 // P, a word index into the stored list, sits in bits 12-23.
 inline constexpr std::uint32_t kRepeatStep = 0x95000903;
 inline constexpr std::uint32_t kEndScript = 0x81000903;
+inline constexpr std::uint32_t kBlockOpen = 0x8F000903;   // count
+inline constexpr std::uint32_t kCompare = 0x8E000903;     // n, n words (mask << 16 | value)
+inline constexpr std::uint32_t kJumpIfMatched = 0x8B000903; // P
+inline constexpr std::uint32_t kBlockEnd = 0x90000903;
+inline constexpr std::uint32_t kBlockFailed = 0x93000903; // 0
 inline constexpr std::uint32_t kRunScript = 0x80000903;   // | P << 12
 inline constexpr std::uint32_t kPatchScript = 0x96000903; // | P << 12
 inline constexpr std::uint32_t kPositionMask = 0x00FFF000;
