@@ -22,6 +22,7 @@ constexpr uint32_t power_up_settle_ms = 200;
 master::master() : engine_(the_jtag()), record_(the_error_record())
 {
     record_.master = this;
+    own_combined_ = make_combined_device(*this);
 }
 
 master::~master()

@@ -179,12 +179,17 @@ private:
     std::unique_ptr<jtagdev> tms_;
     jtagdev* combined_ = nullptr;
     device_selector* combined_selector_ = nullptr;
+    // The combined device this master built for itself (null in a build
+    // without one); it joins through set_combined_device.
+    std::unique_ptr<jtagdev> own_combined_;
     jtagdev* current_ = nullptr;
 };
 
 // The devices the master creates. Null when this build has no such device.
 std::unique_ptr<jtagdev> make_tms320c54x_device();
 std::unique_ptr<jtagdev> make_cortex_m_device();
+// The combined device of owner, joined to it through set_combined_device.
+std::unique_ptr<jtagdev> make_combined_device(master& owner);
 
 // The process-wide master, built after the error record, the chain engine,
 // the protocol object and the command list.

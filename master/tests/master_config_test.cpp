@@ -261,23 +261,36 @@ TEST(MasterConfig, KillReleasesTheLinesAndKeepsTheRecord)
     EXPECT_NE(rig.master->tms_device(), nullptr);
 }
 
-TEST(MasterConfig, DevicesThisBuildLacks)
+TEST(MasterConfig, CortexMAndCombinedDevicesBeforeTheirConfiguration)
 {
     master_rig rig;
     rig.add_target();
-    // IDE code 1: no Cortex-M device to create; the wire stays JTAG.
+    // IDE code 1: Init creates the Cortex-M device and switches the wire to
+    // Serial Wire Debug; a second Init finds it initialised.
     ASSERT_EQ(rig.call([&] { rig.master->select_by_ide_code(mst::ide::cortex_m); }), 0u);
-    EXPECT_EQ(rig.call([&] { rig.master->init(); }), rc::target_not_found);
-    EXPECT_EQ(rig.master->engine().wire_mode, 0u);
+    ASSERT_EQ(rig.call([&] { rig.master->init(); }), 0u) << rig.error_text();
+    ASSERT_NE(rig.master->cortex_device(), nullptr);
+    EXPECT_EQ(rig.master->current(), rig.master->cortex_device());
+    EXPECT_EQ(rig.master->engine().wire_mode, 1u);
+    EXPECT_NE(rig.master->cortex_device()->status & mst::device_flag::initialised, 0u);
+    mst::jtagdev* const cortex = rig.master->cortex_device();
+    ASSERT_EQ(rig.call([&] { rig.master->init(); }), 0u);
+    EXPECT_EQ(rig.master->cortex_device(), cortex);
+    ASSERT_EQ(rig.call([&] { rig.master->kill(); }), 0u);
+    EXPECT_EQ(rig.master->cortex_device(), nullptr);
+    ASSERT_EQ(rig.call([&] { rig.master->engine().select_wire(0); }), 0u);
 
-    // IDE code 3: Init only notes combined mode; without a combined device
-    // there is nothing to reset.
+    // IDE code 3: Init only notes combined mode; the combined device has no
+    // DSP to select yet, so it is no usable device.
     ASSERT_EQ(rig.call([&] { rig.master->select_by_ide_code(mst::ide::combined); }), 0u);
+    ASSERT_NE(rig.master->current(), nullptr) << "the master has its combined device";
     ASSERT_EQ(rig.call([&] { rig.master->init(); }), 0u);
     EXPECT_TRUE(rig.master->combined_mode());
+    EXPECT_EQ(rig.master->current()->status, 0u) << "nothing selected: status 0";
     EXPECT_EQ(rig.call([&] { rig.master->reset(); }), rc::not_initialised);
     const mst::MasterConfig c = master_rig::driver_record();
     EXPECT_EQ(rig.call([&] { rig.master->set_config(sizeof c, &c); }), rc::not_initialised);
+    EXPECT_EQ(rig.call([&] { rig.master->stop(); }), rc::not_initialised);
 
     // Selecting the combined device while the wire is Serial Wire Debug.
     ASSERT_EQ(rig.call([&] { rig.master->engine().select_wire(1); }), 0u);

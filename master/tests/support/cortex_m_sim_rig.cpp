@@ -1,0 +1,87 @@
+#include "master/tests/support/cortex_m_sim_rig.h"
+
+#include <cstring>
+
+#include "master/core/transport_slots.h"
+#include "master/core/trn_prot.h"
+#include "master/jtag/jtag.h"
+
+namespace cortex_test {
+
+namespace {
+
+cortex_rig* active_rig = nullptr;
+
+void rig_pause(uint32_t milliseconds)
+{
+    if (active_rig == nullptr)
+        return;
+    ++active_rig->pauses;
+    active_rig->paused_ms += milliseconds;
+    active_rig->pod.clock().advance_ms(milliseconds);
+}
+
+} // namespace
+
+cortex_rig::cortex_rig(const sim::CortexMTargetConfig& config)
+    : target(config), record(mst::the_error_record())
+{
+    pod.attach_arm_target(&target);
+    SendTargetRequest = sim::SendTargetRequest;
+    GetTargetReply = sim::GetTargetReply;
+    SetTargetTimeout = sim::SetTargetTimeout;
+    record.clear_without_recovery();
+    record.held_code = 0;
+    mst::the_jtag().forget_state();
+    active_rig = this;
+    previous_pause_ = mst::set_pause_hook(&rig_pause);
+    master = std::make_unique<mst::master>();
+}
+
+cortex_rig::~cortex_rig()
+{
+    master.reset();
+    record.clear_without_recovery();
+    record.held_code = 0;
+    try {
+        mst::the_prot().resync();
+    } catch (const mst::call_abandoned&) {
+    }
+    record.clear_without_recovery();
+    mst::the_jtag().forget_state();
+    mst::the_jtag().wire_mode = 0;
+    mst::set_pause_hook(previous_pause_);
+    active_rig = nullptr;
+    SendTargetRequest = nullptr;
+    GetTargetReply = nullptr;
+    SetTargetTimeout = nullptr;
+}
+
+mst::MasterConfig cortex_rig::cortex_record(bool swd, uint8_t devices_after,
+                                            uint16_t ir_bits_after)
+{
+    mst::MasterConfig c;
+    std::memset(&c, 0, sizeof c);
+    c.wire_mode = swd ? 1 : 0;
+    c.wire_mode_2 = c.wire_mode;
+    c.clock_start = 3;
+    c.line_select = 1;
+    c.set_selector = 1;
+    c.positions_given = 1;
+    c.devices_after = devices_after;
+    c.ir_bits_after = ir_bits_after;
+    c.target_devices = 1;
+    c.target_ir_length = 4;
+    return c;
+}
+
+uint32_t cortex_rig::bring_up(const mst::MasterConfig& c)
+{
+    if (uint32_t code = call([&] { master->select_by_ide_code(mst::ide::cortex_m); }))
+        return code;
+    if (uint32_t code = call([&] { master->init(); }))
+        return code;
+    return call([&] { master->set_config(mst::master_config_size, &c); });
+}
+
+} // namespace cortex_test
