@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "sim/pod/tms320c54x_target.h"
 #include "sim/usb/sim_usb_device.h"
 #include "sim/host/seam/device_seam.h"
+#include "sim/host/seam/iat_patch.h"
 
 namespace {
 
@@ -86,29 +86,13 @@ BOOL WINAPI TimedWriteFile(HANDLE h, LPCVOID b, DWORD n, LPDWORD put, LPOVERLAPP
     return Timed(g_device, [&] { return g_writeFile(h, b, n, put, o); });
 }
 
-// Replaces the named import of `module`; returns what the slot held.
-void* Reroute(HMODULE module, const char* name, void* replacement)
+// Replaces the import of `function` from `dll` in `module`; returns what the
+// slot held (null when the module does not import it).
+void* Reroute(HMODULE module, const char* dll, const char* function, void* replacement)
 {
-    auto* base = reinterpret_cast<uint8_t*>(module);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-        for (; d->OriginalFirstThunk && names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
-            void** slot = reinterpret_cast<void**>(&slots->u1.Function);
-            void* old = *slot;
-            DWORD protect;
-            VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &protect);
-            *slot = replacement;
-            VirtualProtect(slot, sizeof(void*), protect, &protect);
-            return old;
-        }
-    }
-    return nullptr;
+    const std::vector<sim::host::PatchedImport> patched =
+        sim::host::patch_imports(module, {sim::host::ImportRedirect{dll, function, replacement}});
+    return patched.empty() ? nullptr : patched.front().original;
 }
 
 template <typename T>
@@ -175,16 +159,20 @@ int main()
     }
 
     // Timing wrappers around each layer.
-    g_readMemory = As<MasterMem>(Reroute(driver, "Master_ReadMemory", reinterpret_cast<void*>(&TimedRead)));
-    g_writeMemory = As<MasterMem>(Reroute(driver, "Master_WriteMemory", reinterpret_cast<void*>(&TimedWrite)));
+    g_readMemory =
+        As<MasterMem>(Reroute(driver, "VOQ-MST.dll", "Master_ReadMemory", reinterpret_cast<void*>(&TimedRead)));
+    g_writeMemory =
+        As<MasterMem>(Reroute(driver, "VOQ-MST.dll", "Master_WriteMemory", reinterpret_cast<void*>(&TimedWrite)));
     auto* sendSlot = reinterpret_cast<SendFn*>(reinterpret_cast<void*>(GetProcAddress(master, "SendTargetRequest")));
     auto* replySlot = reinterpret_cast<ReplyFn*>(reinterpret_cast<void*>(GetProcAddress(master, "GetTargetReply")));
     g_send = *sendSlot;
     g_reply = *replySlot;
     *sendSlot = TimedSend;
     *replySlot = TimedReply;
-    g_readFile = As<ReadFileFn>(Reroute(driver, "ReadFile", reinterpret_cast<void*>(&TimedReadFile)));
-    g_writeFile = As<WriteFileFn>(Reroute(driver, "WriteFile", reinterpret_cast<void*>(&TimedWriteFile)));
+    g_readFile =
+        As<ReadFileFn>(Reroute(driver, "kernel32.dll", "ReadFile", reinterpret_cast<void*>(&TimedReadFile)));
+    g_writeFile =
+        As<WriteFileFn>(Reroute(driver, "kernel32.dll", "WriteFile", reinterpret_cast<void*>(&TimedWriteFile)));
 
     std::vector<uint32_t> words(kWords);
     for (uint32_t i = 0; i < kWords; ++i) words[i] = (i * 7919u) & 0xFFFF;

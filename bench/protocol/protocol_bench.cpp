@@ -11,13 +11,9 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 
-#include "master/core/error_record.h"
-#include "master/core/transport_slots.h"
+#include "bench/common/pod_bench.h"
 #include "master/core/trn_prot.h"
 #include "master/jtag/bitchain.h"
 #include "master/jtag/jtag.h"
@@ -26,6 +22,9 @@
 #include "sim/pod/transport.h"
 
 namespace {
+
+using pod_bench::fail;
+using pod_bench::framed;
 
 // Takes its bits from the reply, as a register image does.
 struct bits_waiter : mst::synchro {
@@ -37,64 +36,6 @@ struct bits_waiter : mst::synchro {
     uint32_t length = 0;
     uint32_t value = 0;
 };
-
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "%s: code %08X\n", what, mst::the_error_record().code);
-    std::exit(1);
-}
-
-template <class Op>
-void framed(const char* what, Op&& op)
-{
-    mst::error_record& record = mst::the_error_record();
-    record.begin_call();
-    try {
-        op();
-    } catch (const mst::call_abandoned&) {
-    }
-    if (record.has_error())
-        fail(what);
-}
-
-// A transport that answers every batch at once without simulating it: the
-// echo of the closing word and one zero unit for every step that returns
-// TDO. With it the iteration time is the engine's alone.
-std::array<uint16_t, mst::trn_prot::reply_units> echo_reply{};
-uint32_t echo_reply_bytes = 0;
-
-uint32_t echo_send(const void* data, uint32_t byte_count)
-{
-    const auto* units = static_cast<const uint16_t*>(data);
-    const uint32_t n = byte_count / 2;
-    uint32_t reply = 2;
-    for (uint32_t i = 0; i + 1 < n;) {
-        const uint32_t word = units[i] | (uint32_t{units[i + 1]} << 16);
-        if (word == mst::cmd::end_of_batch)
-            break;
-        if ((word & 0xF9FFFFFFu) == 0x88000903u) {
-            if ((word & 0x06000000u) != 0)
-                ++reply;
-            i += 4;
-        } else {
-            i += 2;
-        }
-    }
-    echo_reply.fill(0);
-    echo_reply[0] = static_cast<uint16_t>(mst::cmd::end_of_batch & 0xFFFF);
-    echo_reply[1] = static_cast<uint16_t>(mst::cmd::end_of_batch >> 16);
-    echo_reply_bytes = 2 * reply;
-    return 0;
-}
-
-uint32_t echo_reply_fn(void* buffer, uint32_t* byte_count)
-{
-    std::memcpy(buffer, echo_reply.data(), echo_reply_bytes);
-    *byte_count = echo_reply_bytes;
-    return 0;
-}
-
-uint32_t echo_timeout(uint32_t) { return 0; }
 
 struct batch_figures {
     uint64_t batches = 0;
@@ -147,9 +88,7 @@ void BM_ReadScanBatch(benchmark::State& state)
     device.idcode = 0x1234AFDFu;
     pod.chain().add(std::make_unique<sim::GenericDevice>(device));
     pod.clock().set_exchange_latency_ps(125000000);
-    SendTargetRequest = sim::SendTargetRequest;
-    GetTargetReply = sim::GetTargetReply;
-    SetTargetTimeout = sim::SetTargetTimeout;
+    pod_bench::bind_pod_transport();
     framed("measure", [&] {
         mst::the_prot().set_parameter(0);
         mst::the_jtag().measure_chain();
@@ -179,18 +118,14 @@ void BM_ReadScanBatch(benchmark::State& state)
         static_cast<double>(exchanges[last - 1].time_ps - start_ps) / 1e6 / batches;
     state.counters["step"] = benchmark::Counter(steps, benchmark::Counter::kIsRate);
 
-    SendTargetRequest = nullptr;
-    GetTargetReply = nullptr;
-    SetTargetTimeout = nullptr;
+    pod_bench::unbind_transport();
 }
 
 // The same batches against the echoing transport: the engine's own CPU time.
 void BM_ReadScanBatchEngineOnly(benchmark::State& state)
 {
     const uint32_t length = static_cast<uint32_t>(state.range(0));
-    SendTargetRequest = echo_send;
-    GetTargetReply = echo_reply_fn;
-    SetTargetTimeout = echo_timeout;
+    pod_bench::echo::bind();
     mst::jtag& engine = mst::the_jtag();
     // The chain as the simulated one measures: one device, 8 IR bits.
     engine.dr_bypass_length = 1;
@@ -201,9 +136,7 @@ void BM_ReadScanBatchEngineOnly(benchmark::State& state)
         static_cast<double>(f.scans) / static_cast<double>(f.batches);
     state.counters["scan"] = benchmark::Counter(static_cast<double>(f.scans),
                                                 benchmark::Counter::kIsRate);
-    SendTargetRequest = nullptr;
-    GetTargetReply = nullptr;
-    SetTargetTimeout = nullptr;
+    pod_bench::unbind_transport();
 }
 
 BENCHMARK(BM_ReadScanBatch)->Arg(1)->Arg(16)->Arg(32)->Arg(128)->Unit(benchmark::kMicrosecond);

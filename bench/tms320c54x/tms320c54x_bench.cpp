@@ -33,15 +33,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <array>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include "master/core/error_record.h"
+#include "bench/common/pod_bench.h"
 #include "master/core/platform.h"
-#include "master/core/transport_slots.h"
 #include "master/core/trn_prot.h"
 #include "master/devices/tms320c54x/tms320c54x_device.h"
 #include "master/jtag/jtag.h"
@@ -51,24 +46,7 @@
 
 namespace {
 
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "%s: code %08X\n", what, mst::the_error_record().code);
-    std::exit(1);
-}
-
-template <class Op>
-void framed(const char* what, Op&& op)
-{
-    mst::error_record& record = mst::the_error_record();
-    record.begin_call();
-    try {
-        op();
-    } catch (const mst::call_abandoned&) {
-    }
-    if (record.has_error())
-        fail(what);
-}
+using pod_bench::framed;
 
 void no_pause(uint32_t) {}
 
@@ -101,9 +79,7 @@ struct setup {
 
     setup()
     {
-        SendTargetRequest = counting_send;
-        GetTargetReply = sim::GetTargetReply;
-        SetTargetTimeout = sim::SetTargetTimeout;
+        pod_bench::bind_pod_transport(counting_send);
         mst::set_pause_hook(no_pause);
         pod.chain().add(std::make_unique<sim::Tms320c54xTarget>());
         device = new mst::TMS320C54x_jtag_device();
@@ -232,6 +208,19 @@ void report(benchmark::State& state, const totals& t, uint64_t iterations, uint3
         benchmark::Counter(n, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// Clear of the registers the data space maps at its bottom.
+uint32_t block_address(uint32_t space) { return space == 1 ? 0x0080 : 0x1000; }
+
+// One call of a transfer: the whole buffer written to or read from address.
+void move_block(setup& s, bool write, std::vector<uint16_t>& buffer, uint32_t address, uint32_t space)
+{
+    const uint32_t words = static_cast<uint32_t>(buffer.size());
+    if (write)
+        s.device->write_memory(buffer.data(), words, address, space);
+    else
+        s.device->read_memory(buffer.data(), words, address, space);
+}
+
 void transfer(benchmark::State& state, bool write)
 {
     setup& s = the_setup();
@@ -240,8 +229,7 @@ void transfer(benchmark::State& state, bool write)
     std::vector<uint16_t> buffer(words);
     for (uint32_t i = 0; i < words; ++i)
         buffer[i] = static_cast<uint16_t>(i * 0x9E37u);
-    // Clear of the registers the data space maps at its bottom.
-    const uint32_t address = space == 1 ? 0x0080 : 0x1000;
+    const uint32_t address = block_address(space);
     const size_t first = s.pod.log().exchanges.size();
     const uint64_t tck0 = s.pod.log().tck_clocks;
     const uint64_t entries0 = log_entries_sent;
@@ -250,12 +238,7 @@ void transfer(benchmark::State& state, bool write)
     uint64_t iterations = 0;
     for (auto _ : state) {
         call_opening = true;
-        framed(write ? "write" : "read", [&] {
-            if (write)
-                s.device->write_memory(buffer.data(), words, address, space);
-            else
-                s.device->read_memory(buffer.data(), words, address, space);
-        });
+        framed(write ? "write" : "read", [&] { move_block(s, write, buffer, address, space); });
         ++iterations;
     }
     call_opening = false;
@@ -263,65 +246,20 @@ void transfer(benchmark::State& state, bool write)
            words);
 }
 
-std::array<uint16_t, mst::trn_prot::reply_units> echo_reply{};
-uint32_t echo_reply_bytes = 0;
-
-uint32_t echo_send(const void* data, uint32_t byte_count)
-{
-    const auto* units = static_cast<const uint16_t*>(data);
-    const uint32_t n = byte_count / 2;
-    uint32_t reply = 2;
-    for (uint32_t i = 0; i + 1 < n;) {
-        const uint32_t word = units[i] | (uint32_t{units[i + 1]} << 16);
-        if (word == mst::cmd::end_of_batch)
-            break;
-        if ((word & 0xF9FFFFFFu) == 0x88000903u) {
-            if ((word & 0x06000000u) != 0)
-                ++reply;
-            i += 4;
-        } else {
-            i += 2;
-        }
-    }
-    echo_reply.fill(0);
-    echo_reply[0] = static_cast<uint16_t>(mst::cmd::end_of_batch & 0xFFFF);
-    echo_reply[1] = static_cast<uint16_t>(mst::cmd::end_of_batch >> 16);
-    echo_reply_bytes = 2 * reply;
-    return 0;
-}
-
-uint32_t echo_reply_fn(void* buffer, uint32_t* byte_count)
-{
-    std::memcpy(buffer, echo_reply.data(), echo_reply_bytes);
-    *byte_count = echo_reply_bytes;
-    return 0;
-}
-
-uint32_t echo_timeout(uint32_t) { return 0; }
-
 void engine_transfer(benchmark::State& state, bool write)
 {
     setup& s = the_setup();
     const uint32_t space = static_cast<uint32_t>(state.range(0));
     const uint32_t words = static_cast<uint32_t>(state.range(1));
     std::vector<uint16_t> buffer(words, 0x1234);
-    const uint32_t address = space == 1 ? 0x0080 : 0x1000;
-    SendTargetRequest = echo_send;
-    GetTargetReply = echo_reply_fn;
-    SetTargetTimeout = echo_timeout;
+    const uint32_t address = block_address(space);
+    pod_bench::echo::bind();
     uint64_t iterations = 0;
     for (auto _ : state) {
-        framed(write ? "echo write" : "echo read", [&] {
-            if (write)
-                s.device->write_memory(buffer.data(), words, address, space);
-            else
-                s.device->read_memory(buffer.data(), words, address, space);
-        });
+        framed(write ? "echo write" : "echo read", [&] { move_block(s, write, buffer, address, space); });
         ++iterations;
     }
-    SendTargetRequest = counting_send;
-    GetTargetReply = sim::GetTargetReply;
-    SetTargetTimeout = sim::SetTargetTimeout;
+    pod_bench::bind_pod_transport(counting_send);
     state.counters["cpu/word"] = benchmark::Counter(
         static_cast<double>(iterations) * words,
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
@@ -333,22 +271,25 @@ void BM_EngineWrite(benchmark::State& state) { engine_transfer(state, true); }
 void BM_Read(benchmark::State& state) { transfer(state, false); }
 void BM_Write(benchmark::State& state) { transfer(state, true); }
 
-void sizes(benchmark::internal::Benchmark* b)
+// Every space with 1, 64, 1000 and 65536 words.
+void spaces_and_words(benchmark::internal::Benchmark* b)
 {
     b->ArgNames({"space", "words"});
     for (int64_t space : {0, 1, 2})
         for (int64_t words : {1, 64, 1000, 65536})
             b->Args({space, words});
+}
+
+void sizes(benchmark::internal::Benchmark* b)
+{
+    spaces_and_words(b);
     b->Unit(benchmark::kMillisecond);
     b->Iterations(1);
 }
 
 void engine_sizes(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({"space", "words"});
-    for (int64_t space : {0, 1, 2})
-        for (int64_t words : {1, 64, 1000, 65536})
-            b->Args({space, words});
+    spaces_and_words(b);
     b->Unit(benchmark::kMicrosecond);
 }
 

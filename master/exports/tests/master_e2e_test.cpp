@@ -9,6 +9,7 @@
 
 #include "master/exports/master_api.h"
 #include "master/master_config.h"
+#include "master/tests/support/driver_record.h"
 #include "sim/pod/generic_device.h"
 #include "sim/pod/pod.h"
 #include "sim/pod/tms320c54x_target.h"
@@ -33,19 +34,7 @@ std::string english(const char* text)
     return all.substr(0, all.find('|'));
 }
 
-// The record the driver builds: zero-filled, JTAG speed in byte 3, set
-// selector 1, the IDCODE pattern of the TMS320C54x.
-mst::MasterConfig driver_record(uint8_t clock = 3)
-{
-    mst::MasterConfig c;
-    std::memset(&c, 0, sizeof c);
-    c.clock_start = clock;
-    c.set_selector = 1;
-    c.idcode_length = 0x20;
-    c.idcode_value[0] = 0xFDF;
-    c.idcode_mask[0] = 0xFFF;
-    return c;
-}
+using rig_common::driver_record;
 
 // TDI -> A (IR 5, IDCODE) -> B (IR 4, BYPASS only) -> TMS320C54x -> TDO.
 struct e2e_host : ::testing::Test {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "master/arm/debug_port.h"
@@ -18,6 +19,7 @@
 #include "master/jtag/jtag.h"
 #include "master/jtag/tapregister.h"
 #include "master/tests/support/arm_fake_pod.h"
+#include "master/tests/support/rig_common.h"
 
 namespace arm_test {
 
@@ -46,14 +48,7 @@ struct arm_rig {
     template <class Op>
     uint32_t run(Op&& op)
     {
-        record.begin_call();
-        if (record.has_error())
-            return record.code;
-        try {
-            op();
-        } catch (const mst::call_abandoned&) {
-        }
-        return record.code;
+        return rig_common::in_frame(record, std::forward<Op>(op));
     }
 
     fake_pod pod;

@@ -3,8 +3,6 @@
 #include <stdexcept>
 
 #include "master/core/platform.h"
-#include "master/core/transport_slots.h"
-#include "master/core/trn_prot.h"
 #include "master/jtag/jtag.h"
 #include "sim/pod/generic_device.h"
 
@@ -37,9 +35,6 @@ pause_count& pauses()
 c54x_rig::c54x_rig(const sim::C54xTargetConfig& config,
                    std::unique_ptr<sim::Tms320c54xTarget> custom, bool alone)
 {
-    SendTargetRequest = sim::SendTargetRequest;
-    GetTargetReply = sim::GetTargetReply;
-    SetTargetTimeout = sim::SetTargetTimeout;
     mst::set_pause_hook(count_pause);
     pauses() = {};
     if (alone) {
@@ -65,22 +60,11 @@ c54x_rig::~c54x_rig()
     device.reset();
     clear_failure();
     mst::set_pause_hook(nullptr);
-    SendTargetRequest = nullptr;
-    GetTargetReply = nullptr;
-    SetTargetTimeout = nullptr;
 }
 
 void c54x_rig::clear_failure()
 {
-    mst::error_record& record = mst::the_error_record();
-    record.clear_without_recovery();
-    record.held_code = 0;
-    try {
-        mst::the_prot().resync();
-    } catch (const mst::call_abandoned&) {
-    }
-    record.clear_without_recovery();
-    mst::the_jtag().forget_state();
+    rig_common::drop_failure();
 }
 
 uint32_t c54x_rig::identify(uint32_t status_flag)

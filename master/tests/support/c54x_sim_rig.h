@@ -9,10 +9,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "master/core/error_record.h"
 #include "master/devices/tms320c54x/tms320c54x_device.h"
+#include "master/tests/support/rig_common.h"
 #include "sim/pod/pod.h"
 #include "sim/pod/tms320c54x_target.h"
 #include "sim/pod/transport.h"
@@ -40,15 +42,7 @@ struct c54x_rig {
     template <class Op>
     uint32_t call(Op&& op)
     {
-        mst::error_record& record = mst::the_error_record();
-        record.begin_call();
-        if (record.has_error())
-            return record.code;
-        try {
-            op();
-        } catch (const mst::call_abandoned&) {
-        }
-        return record.code;
+        return rig_common::in_frame(mst::the_error_record(), std::forward<Op>(op));
     }
     // Forgets a recorded failure without its recovery and drops what the
     // failed operation left in the batch.
@@ -73,6 +67,7 @@ struct c54x_rig {
     uint32_t dr_position = 1;  // devices on the TDI side
     sim::Pod pod;
     sim::TransportBinding binding{pod};
+    rig_common::pod_transport_slots slots;
     sim::Tms320c54xTarget* target = nullptr;
     std::unique_ptr<mst::TMS320C54x_jtag_device> device;
 };

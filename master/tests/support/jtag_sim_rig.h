@@ -12,6 +12,7 @@
 #include "master/jtag/capture_register.h"
 #include "master/jtag/chain_device.h"
 #include "master/jtag/jtag.h"
+#include "master/tests/support/rig_common.h"
 #include "sim/pod/generic_device.h"
 #include "sim/pod/pod.h"
 #include "sim/pod/transport.h"
@@ -86,18 +87,7 @@ struct chain_rig {
 };
 
 // Runs op in a call frame; returns the code recorded (0 on success).
-template <class Op>
-uint32_t in_frame(mst::error_record& record, Op&& op)
-{
-    record.begin_call();
-    if (record.has_error())
-        return record.code;
-    try {
-        op();
-    } catch (const mst::call_abandoned&) {
-    }
-    return record.code;
-}
+using rig_common::in_frame;
 
 sim::Bits bits_of(uint64_t value, unsigned count);
 

@@ -1,10 +1,7 @@
 #include "master/tests/support/master_sim_rig.h"
 
-#include <cstring>
-
-#include "master/core/transport_slots.h"
-#include "master/core/trn_prot.h"
 #include "master/jtag/jtag.h"
+#include "master/tests/support/driver_record.h"
 
 namespace master_test {
 
@@ -25,9 +22,6 @@ void rig_pause(uint32_t milliseconds)
 
 master_rig::master_rig() : record(mst::the_error_record())
 {
-    SendTargetRequest = sim::SendTargetRequest;
-    GetTargetReply = sim::GetTargetReply;
-    SetTargetTimeout = sim::SetTargetTimeout;
     record.clear_without_recovery();
     record.held_code = 0;
     mst::the_jtag().forget_state();
@@ -41,19 +35,9 @@ master_rig::~master_rig()
     master.reset();
     // Whatever a failed test left in the request goes to this rig's pod, not
     // to the next test's.
-    record.clear_without_recovery();
-    record.held_code = 0;
-    try {
-        mst::the_prot().resync();
-    } catch (const mst::call_abandoned&) {
-    }
-    record.clear_without_recovery();
-    mst::the_jtag().forget_state();
+    rig_common::drop_failure();
     mst::set_pause_hook(previous_pause_);
     active_rig = nullptr;
-    SendTargetRequest = nullptr;
-    GetTargetReply = nullptr;
-    SetTargetTimeout = nullptr;
 }
 
 sim::Tms320c54xTarget& master_rig::add_target(const sim::C54xTargetConfig& config)
@@ -72,14 +56,7 @@ sim::GenericDevice& master_rig::add_generic(unsigned ir_length, std::optional<ui
 
 mst::MasterConfig master_rig::driver_record(uint8_t clock)
 {
-    mst::MasterConfig c;
-    std::memset(&c, 0, sizeof c);
-    c.clock_start = clock;
-    c.set_selector = 1;
-    c.idcode_length = 0x20;
-    c.idcode_value[0] = 0xFDF;
-    c.idcode_mask[0] = 0xFFF;
-    return c;
+    return rig_common::driver_record(clock);
 }
 
 uint32_t master_rig::bring_up(uint8_t clock)

@@ -9,10 +9,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "master/core/error_record.h"
 #include "master/core/platform.h"
 #include "master/master.h"
+#include "master/tests/support/rig_common.h"
 #include "sim/pod/generic_device.h"
 #include "sim/pod/pod.h"
 #include "sim/pod/tms320c54x_target.h"
@@ -38,14 +40,7 @@ struct master_rig {
     template <class Op>
     uint32_t call(Op&& op)
     {
-        record.begin_call();
-        if (record.has_error())
-            return record.code;
-        try {
-            op();
-        } catch (const mst::call_abandoned&) {
-        }
-        return record.code;
+        return rig_common::in_frame(record, std::forward<Op>(op));
     }
 
     // SetIdeCode(2), Init, SetConfig with the driver's record: 0 on success.
@@ -57,6 +52,7 @@ struct master_rig {
 
     sim::Pod pod;
     sim::TransportBinding binding{pod};
+    rig_common::pod_transport_slots slots;
     mst::error_record& record;
     std::unique_ptr<mst::master> master;
     sim::Tms320c54xTarget* target = nullptr;

@@ -114,6 +114,36 @@ BOOL report(const sim::usb::IoResult& r, LPDWORD bytes) {
     return r.ok ? TRUE : FALSE;
 }
 
+// A call that `find` (run under the lock) says is the simulated device's goes
+// to `on_device` under the lock and counts as a device call; any other goes to
+// `on_real` outside it and counts as passed through.
+template <class Find, class OnDevice, class OnReal>
+BOOL route(Find&& find, OnDevice&& on_device, OnReal&& on_real) {
+    SeamState& s = state();
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (const auto ours = find(s)) {
+            ++s.counters.device_calls;
+            return on_device(s, ours);
+        }
+        ++s.counters.passed_through;
+    }
+    return on_real(s.real);
+}
+
+// Calls on a device information set of the simulated bus.
+template <class OnDevice, class OnReal>
+BOOL route_set(HDEVINFO set, OnDevice&& on_device, OnReal&& on_real) {
+    return route([&](SeamState&) { return device_set(set); }, on_device, on_real);
+}
+
+// Calls on a stand-in handle of the simulated device.
+template <class OnDevice, class OnReal>
+BOOL route_handle(HANDLE h, OnDevice&& on_device, OnReal&& on_real) {
+    return route([&](SeamState& s) { return s.device ? device_handle(h) : sim::usb::Handle{0}; }, on_device,
+                 on_real);
+}
+
 // ---------------------------------------------------------------- setupapi
 
 HDEVINFO WINAPI SimSetupDiGetClassDevsA(const GUID* guid, PCSTR enumerator, HWND parent, DWORD flags) {
@@ -138,11 +168,9 @@ HDEVINFO WINAPI SimSetupDiGetClassDevsA(const GUID* guid, PCSTR enumerator, HWND
 }
 
 BOOL WINAPI SimSetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA data) {
-    SeamState& s = state();
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (SimDeviceSet* ours = device_set(set)) {
-            ++s.counters.device_calls;
+    return route_set(
+        set,
+        [&](SeamState&, SimDeviceSet* ours) {
             if (!data || data->cbSize != sizeof(SP_DEVINFO_DATA)) return fail(ERROR_INVALID_USER_BUFFER);
             if (index >= ours->entries.size()) return fail(ERROR_NO_MORE_ITEMS);
             data->ClassGuid = kUsbClass;
@@ -150,19 +178,15 @@ BOOL WINAPI SimSetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA
             data->Reserved = index + 1;
             SetLastError(ERROR_SUCCESS);
             return TRUE;
-        }
-        ++s.counters.passed_through;
-    }
-    return s.real.enum_device_info(set, index, data);
+        },
+        [&](RealFunctions& real) { return real.enum_device_info(set, index, data); });
 }
 
 BOOL WINAPI SimSetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA info, const GUID* guid, DWORD member,
                                            PSP_DEVICE_INTERFACE_DATA data) {
-    SeamState& s = state();
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (SimDeviceSet* ours = device_set(set)) {
-            ++s.counters.device_calls;
+    return route_set(
+        set,
+        [&](SeamState&, SimDeviceSet* ours) {
             if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA) || !guid)
                 return fail(ERROR_INVALID_USER_BUFFER);
             // Each element has one interface of the set's class.
@@ -179,20 +203,16 @@ BOOL WINAPI SimSetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA info, 
             data->Reserved = element + 1;
             SetLastError(ERROR_SUCCESS);
             return TRUE;
-        }
-        ++s.counters.passed_through;
-    }
-    return s.real.enum_interfaces(set, info, guid, member, data);
+        },
+        [&](RealFunctions& real) { return real.enum_interfaces(set, info, guid, member, data); });
 }
 
 BOOL WINAPI SimSetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA iface,
                                                 PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size,
                                                 PDWORD required, PSP_DEVINFO_DATA info) {
-    SeamState& s = state();
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (SimDeviceSet* ours = device_set(set)) {
-            ++s.counters.device_calls;
+    return route_set(
+        set,
+        [&](SeamState&, SimDeviceSet* ours) {
             if (!iface || iface->Reserved == 0 || iface->Reserved > ours->entries.size())
                 return fail(ERROR_INVALID_PARAMETER);
             const std::size_t element = iface->Reserved - 1;
@@ -211,19 +231,15 @@ BOOL WINAPI SimSetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFA
             }
             SetLastError(ERROR_SUCCESS);
             return TRUE;
-        }
-        ++s.counters.passed_through;
-    }
-    return s.real.interface_detail(set, iface, detail, size, required, info);
+        },
+        [&](RealFunctions& real) { return real.interface_detail(set, iface, detail, size, required, info); });
 }
 
 BOOL WINAPI SimSetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA info, DWORD property, PDWORD type,
                                                  PBYTE buffer, DWORD size, PDWORD required) {
-    SeamState& s = state();
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (SimDeviceSet* ours = device_set(set)) {
-            ++s.counters.device_calls;
+    return route_set(
+        set,
+        [&](SeamState&, SimDeviceSet* ours) {
             if (!info || info->cbSize != sizeof(SP_DEVINFO_DATA) || info->Reserved == 0 ||
                 info->Reserved > ours->entries.size())
                 return fail(ERROR_INVALID_PARAMETER);
@@ -254,26 +270,20 @@ BOOL WINAPI SimSetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA 
                 std::memcpy(buffer, &number, sizeof number);
             SetLastError(ERROR_SUCCESS);
             return TRUE;
-        }
-        ++s.counters.passed_through;
-    }
-    return s.real.registry_property(set, info, property, type, buffer, size, required);
+        },
+        [&](RealFunctions& real) { return real.registry_property(set, info, property, type, buffer, size, required); });
 }
 
 BOOL WINAPI SimSetupDiDestroyDeviceInfoList(HDEVINFO set) {
-    SeamState& s = state();
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (SimDeviceSet* ours = device_set(set)) {
-            ++s.counters.device_calls;
+    return route_set(
+        set,
+        [&](SeamState& s, SimDeviceSet* ours) {
             s.sets.erase(ours);
             delete ours;
             SetLastError(ERROR_SUCCESS);
             return TRUE;
-        }
-        ++s.counters.passed_through;
-    }
-    return s.real.destroy_list(set);
+        },
+        [&](RealFunctions& real) { return real.destroy_list(set); });
 }
 
 // ---------------------------------------------------------------- kernel32
@@ -307,59 +317,45 @@ HANDLE WINAPI SimCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_
 
 BOOL WINAPI SimDeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD in_size, LPVOID out, DWORD out_size,
                                LPDWORD returned, LPOVERLAPPED overlapped) {
-    SeamState& s = state();
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (const sim::usb::Handle dh = s.device ? device_handle(h) : 0) {
-            ++s.counters.device_calls;
+    return route_handle(
+        h,
+        [&](SeamState& s, sim::usb::Handle dh) {
             return report(s.device->control(dh, code, in, in_size, out, out_size), returned);
-        }
-        ++s.counters.passed_through;
-    }
-    return s.real.device_io_control(h, code, in, in_size, out, out_size, returned, overlapped);
+        },
+        [&](RealFunctions& real) {
+            return real.device_io_control(h, code, in, in_size, out, out_size, returned, overlapped);
+        });
 }
 
 BOOL WINAPI SimReadFile(HANDLE h, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped) {
-    SeamState& s = state();
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (const sim::usb::Handle dh = s.device ? device_handle(h) : 0) {
-            ++s.counters.device_calls;
+    return route_handle(
+        h,
+        [&](SeamState& s, sim::usb::Handle dh) {
             return report(s.device->read_file(dh, buffer, count), read);
-        }
-        ++s.counters.passed_through;
-    }
-    return s.real.read_file(h, buffer, count, read, overlapped);
+        },
+        [&](RealFunctions& real) { return real.read_file(h, buffer, count, read, overlapped); });
 }
 
 BOOL WINAPI SimWriteFile(HANDLE h, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
-    SeamState& s = state();
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (const sim::usb::Handle dh = s.device ? device_handle(h) : 0) {
-            ++s.counters.device_calls;
+    return route_handle(
+        h,
+        [&](SeamState& s, sim::usb::Handle dh) {
             return report(s.device->write_file(dh, buffer, count), written);
-        }
-        ++s.counters.passed_through;
-    }
-    return s.real.write_file(h, buffer, count, written, overlapped);
+        },
+        [&](RealFunctions& real) { return real.write_file(h, buffer, count, written, overlapped); });
 }
 
 BOOL WINAPI SimCloseHandle(HANDLE h) {
-    SeamState& s = state();
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (const sim::usb::Handle dh = s.device ? device_handle(h) : 0) {
-            ++s.counters.device_calls;
+    return route_handle(
+        h,
+        [&](SeamState& s, sim::usb::Handle dh) {
             s.handles.erase(h);
             s.device->close(dh);
             s.real.close_handle(h);
             SetLastError(ERROR_SUCCESS);
             return TRUE;
-        }
-        ++s.counters.passed_through;
-    }
-    return s.real.close_handle(h);
+        },
+        [&](RealFunctions& real) { return real.close_handle(h); });
 }
 
 void WINAPI SimSleep(DWORD ms) {
