@@ -111,6 +111,11 @@ void master::pod_info(uint32_t info[3])
         info[1] = 0;
         info[2] = 1;
         break;
+    case 0x2003:
+        // Cortex-M4: the family number, as 3, 0 and 1 are for M3, M0, M1.
+        info[1] = 0;
+        info[2] = 4;
+        break;
     default:
         break;
     }

@@ -90,6 +90,7 @@ struct part_case {
     uint32_t wrap_mask;
     bool pc_sampling;
     const char* line;
+    uint32_t pod_family;  // word 2 of the pod information
 };
 
 void PrintTo(const part_case& c, std::ostream* os) { *os << c.name; }
@@ -123,6 +124,12 @@ TEST_P(CortexMParts, IdentifiesTheCoreByCpuid)
     EXPECT_EQ(device.status & 0x7u, 0x3u) << "initialised, found, halted";
     EXPECT_NE(std::find(progress_lines.begin(), progress_lines.end(), c.line),
               progress_lines.end());
+    // The pod information knows every identified core.
+    uint32_t info[3] = {};
+    rig.master->pod_info(info);
+    EXPECT_EQ(info[0], 131u);
+    EXPECT_EQ(info[1], 0u);
+    EXPECT_EQ(info[2], c.pod_family);
     // SetConfig ends with a reset that catches the core at its reset vector.
     EXPECT_TRUE(rig.target.core().halted());
     EXPECT_EQ(read_reg(rig, mst::cortex_id::pc), code_start);
@@ -133,16 +140,16 @@ INSTANTIATE_TEST_SUITE_P(
     Cores, CortexMParts,
     ::testing::Values(
         part_case{"M3r2p1", sim::CortexMPart::M3, 0x412FC231, mst::cortex_type::m3, 0xFFF, true,
-                  "  CPUID=0x412FC231 - Cortex-M3 r2p1 core found."},
+                  "  CPUID=0x412FC231 - Cortex-M3 r2p1 core found.", 3},
         part_case{"M3r0p0", sim::CortexMPart::M3, 0x410FC230, mst::cortex_type::m3, 0xFFF, false,
-                  "  CPUID=0x410FC230 - Cortex-M3 r0p0 core found."},
+                  "  CPUID=0x410FC230 - Cortex-M3 r0p0 core found.", 3},
         part_case{"M4", sim::CortexMPart::M4, 0x410FC241, mst::cortex_type::m4, 0xFFF, true,
-                  "  CPUID=0x410FC241 - Cortex-M4 r0p1 core found."},
+                  "  CPUID=0x410FC241 - Cortex-M4 r0p1 core found.", 4},
         // ARMv6-M: reset through SYSRESETREQ, since VECTRESET does nothing.
         part_case{"M0", sim::CortexMPart::M0, 0x410CC200, mst::cortex_type::m0, 0x3FF, true,
-                  "  CPUID=0x410CC200 - Cortex-M0 r0p0 core found."},
+                  "  CPUID=0x410CC200 - Cortex-M0 r0p0 core found.", 0},
         part_case{"M1", sim::CortexMPart::M1, 0x410CC210, mst::cortex_type::m1, 0x3FF, true,
-                  "  CPUID=0x410CC210 - Cortex-M1 r0p0 core found."}),
+                  "  CPUID=0x410CC210 - Cortex-M1 r0p0 core found.", 1}),
     [](const ::testing::TestParamInfo<part_case>& info) { return std::string(info.param.name); });
 
 TEST(CortexMIdentify, CpuidOfAnotherFamilyOrUnknownPartIsRejected)

@@ -1,0 +1,217 @@
+// Memory reads and writes of the Cortex-M device through the master object,
+// against the simulated pod with a simulated Cortex-M (an M3) over JTAG (its
+// debug port alone on the chain) or over Serial Wire Debug. One iteration is
+// one read_memory or write_memory call of 1 KB, 64 KB or 1 MB on the halted
+// core, at a word-aligned address below 0x40000000 (reads go through the
+// memory cache's 1 KB blocks, as a host's do). Pauses cost nothing.
+//
+// Counters:
+//  - exch/KB: pod exchanges per KB moved;
+//  - xfer/exch: debug-port transactions (DP and AP accesses the target
+//    carried out) per exchange;
+//  - tck/KB: clocks the pod drove (TCK in JTAG, SWCLK in Serial Wire Debug);
+//  - req_fill, rep_fill: how full the batches were, as a fraction of the
+//    request (2002 units) and reply (1002 units) room of one batch;
+//  - ideal_exch: the fewest exchanges per call the two buffers permit for
+//    the units this transfer sent and received (control requests alone);
+//  - B/s@125us, B/s@1ms: bytes per second the link would carry at that
+//    latency per exchange plus the wire time at the fastest clock
+//    (18 MHz); bound@125us, bound@1ms: the same with ideal_exch exchanges,
+//    the bound the buffers and the wire clock set on the same run;
+//  - cpu/KB: host CPU time per KB (engine and simulator together).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "master/core/error_record.h"
+#include "master/core/platform.h"
+#include "master/core/transport_slots.h"
+#include "master/core/trn_prot.h"
+#include "master/jtag/jtag.h"
+#include "master/master.h"
+#include "master/master_config.h"
+#include "sim/pod/cortex_m_target.h"
+#include "sim/pod/pod.h"
+#include "sim/pod/transport.h"
+
+namespace {
+
+constexpr uint32_t region = 0x10000000;
+constexpr uint32_t region_bytes = 0x110000;
+constexpr double batch_request_units = mst::trn_prot::request_units - 2;
+constexpr double batch_reply_units = mst::trn_prot::reply_units - 2;
+constexpr double fast_hz = 18e6;
+
+void no_pause(uint32_t) {}
+
+template <class Op>
+void framed(const char* what, Op&& op)
+{
+    mst::error_record& record = mst::the_error_record();
+    record.begin_call();
+    try {
+        op();
+    } catch (const mst::call_abandoned&) {
+    }
+    if (record.has_error()) {
+        std::fprintf(stderr, "%s: code %08X\n", what, record.code);
+        std::exit(1);
+    }
+}
+
+// A pod with a Cortex-M on one wire, brought up through the master.
+struct setup {
+    explicit setup(bool swd)
+    {
+        pod.attach_arm_target(&target);
+        target.bus().add_memory(region, region_bytes);
+        target.bus().poke32(0x4, 0x101);
+        target.bus().poke16(0x100, 0xE7FE);
+        if (!swd)
+            pod.chain().add(target.make_jtag_dp());
+        SendTargetRequest = sim::SendTargetRequest;
+        GetTargetReply = sim::GetTargetReply;
+        SetTargetTimeout = sim::SetTargetTimeout;
+        mst::the_error_record().clear_without_recovery();
+        mst::the_error_record().held_code = 0;
+        mst::the_jtag().forget_state();
+        mst::the_jtag().wire_mode = 0;
+        mst::set_pause_hook(no_pause);
+        master = std::make_unique<mst::master>();
+
+        mst::MasterConfig c;
+        std::memset(&c, 0, sizeof c);
+        c.wire_mode = swd ? 1 : 0;
+        c.wire_mode_2 = c.wire_mode;
+        c.clock_start = 0;
+        c.line_select = 1;
+        c.set_selector = 1;
+        c.positions_given = 1;
+        c.target_devices = 1;
+        c.target_ir_length = 4;
+        framed("select", [&] { master->select_by_ide_code(mst::ide::cortex_m); });
+        framed("init", [&] { master->init(); });
+        framed("set_config", [&] { master->set_config(mst::master_config_size, &c); });
+    }
+    ~setup()
+    {
+        master.reset();
+        mst::the_error_record().clear_without_recovery();
+        mst::the_jtag().forget_state();
+        SendTargetRequest = nullptr;
+        GetTargetReply = nullptr;
+        SetTargetTimeout = nullptr;
+    }
+
+    sim::Pod pod;
+    sim::CortexMTarget target;
+    sim::TransportBinding binding{pod};
+    std::unique_ptr<mst::master> master;
+};
+
+bool is_batch(const std::vector<uint16_t>& request)
+{
+    const size_t n = request.size();
+    return n >= 2 && request[n - 2] == (mst::cmd::end_of_batch & 0xFFFFu) &&
+           request[n - 1] == (mst::cmd::end_of_batch >> 16);
+}
+
+void transfer(benchmark::State& state, bool write)
+{
+    const bool swd = state.range(0) != 0;
+    const uint32_t bytes = static_cast<uint32_t>(state.range(1));
+    setup s(swd);
+    std::vector<uint8_t> buffer(bytes);
+    for (uint32_t i = 0; i < bytes; ++i)
+        buffer[i] = static_cast<uint8_t>(i * 37 + (i >> 10));
+    // Reads find the memory written once before.
+    if (!write)
+        framed("fill", [&] { s.master->write_memory(0, region, bytes, buffer.data()); });
+
+    const size_t first = s.pod.log().exchanges.size();
+    const uint64_t tck0 = s.pod.log().tck_clocks;
+    const uint64_t xfer0 = s.target.dp().log().transactions;
+    uint64_t calls = 0;
+    for (auto _ : state) {
+        framed(write ? "write" : "read", [&] {
+            if (write)
+                s.master->write_memory(0, region, bytes, buffer.data());
+            else
+                s.master->read_memory(0, region, bytes, buffer.data());
+        });
+        ++calls;
+    }
+
+    double exch = 0, batches = 0, batch_request = 0, batch_reply = 0;
+    double max_request = 0, max_reply = 0;
+    for (size_t i = first; i < s.pod.log().exchanges.size(); ++i) {
+        const sim::ExchangeRecord& x = s.pod.log().exchanges[i];
+        ++exch;
+        if (!is_batch(x.request))
+            continue;
+        ++batches;
+        const double request = static_cast<double>(x.request.size() - 2);
+        const double reply = x.reply.size() >= 2 ? static_cast<double>(x.reply.size() - 2) : 0.0;
+        batch_request += request;
+        batch_reply += reply;
+        max_request = std::max(max_request, request);
+        max_reply = std::max(max_reply, reply);
+    }
+    const double n = static_cast<double>(calls);
+    const double kb = n * bytes / 1024.0;
+    const double controls = exch - batches;
+    const double ideal_per_call =
+        std::max(controls / n + std::max({std::ceil(batch_request / n / batch_request_units),
+                                          std::ceil(batch_reply / n / batch_reply_units), 1.0}),
+                 1.0);
+    const double tck = static_cast<double>(s.pod.log().tck_clocks - tck0);
+    const double xfers = static_cast<double>(s.target.dp().log().transactions - xfer0);
+    auto rate = [&](double exchanges, double latency_s) {
+        return n * bytes / (exchanges * latency_s + tck / fast_hz);
+    };
+    state.counters["exch/KB"] = exch / kb;
+    state.counters["xfer/exch"] = xfers / exch;
+    state.counters["tck/KB"] = tck / kb;
+    if (batches != 0) {
+        state.counters["req_fill"] = batch_request / batches / batch_request_units;
+        state.counters["rep_fill"] = batch_reply / batches / batch_reply_units;
+    }
+    state.counters["ideal_exch"] = ideal_per_call;
+    state.counters["exch/call"] = exch / n;
+    state.counters["B/s@125us"] = rate(exch, 125e-6);
+    state.counters["B/s@1ms"] = rate(exch, 1e-3);
+    state.counters["bound@125us"] = rate(ideal_per_call * n, 125e-6);
+    state.counters["bound@1ms"] = rate(ideal_per_call * n, 1e-3);
+    state.counters["cpu/KB"] =
+        benchmark::Counter(kb, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    if (s.target.violations().size() != 0) {
+        std::fprintf(stderr, "protocol violations on the target\n");
+        std::exit(1);
+    }
+}
+
+void BM_Read(benchmark::State& state) { transfer(state, false); }
+void BM_Write(benchmark::State& state) { transfer(state, true); }
+
+void sizes(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"swd", "bytes"});
+    for (int64_t swd : {0, 1})
+        for (int64_t bytes : {1024, 64 * 1024, 1024 * 1024})
+            b->Args({swd, bytes});
+    b->Unit(benchmark::kMillisecond);
+    b->Iterations(1);
+}
+
+BENCHMARK(BM_Read)->Apply(sizes);
+BENCHMARK(BM_Write)->Apply(sizes);
+
+} // namespace
+
+BENCHMARK_MAIN();
