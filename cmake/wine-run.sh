@@ -7,6 +7,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 : "${VOQ_WINEPREFIX:?VOQ_WINEPREFIX is set by the test registration}"
 export WINEPREFIX="$VOQ_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# The run's X server, started by the fixture (wine-prefix.sh), for every
+# program of the prefix; a GUI test without it gets an X server of its own.
+display_file=$VOQ_WINEPREFIX.display
+if [ -z "${DISPLAY:-}" ] && [ -s "$display_file" ]; then
+  export DISPLAY=":$(head -n 1 "$display_file")"
+fi
 if [ "${VOQ_GUI_TEST:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
 fi
