@@ -121,6 +121,9 @@ class PIntValueOption : public POption {
   uint32_t GetValue() const override { return value_; }
   void SetValue(uint32_t value) override { value_ = value; }
   bool IsDefault() const override { return value_ == default_; }
+  // The dialog item's flags and display type.
+  uint32_t ItemFlags() const { return itemFlags_; }
+  uint8_t DisplayType() const { return displayType_; }
 
  private:
   uint32_t value_;
@@ -139,6 +142,9 @@ class PIntValueOption64 : public POption {
   uint64_t Get64() const { return value_; }
   void Set64(uint64_t value) { value_ = value; }
   bool IsDefault() const override { return value_ == default_; }
+  // The dialog item's flags and display type.
+  uint32_t ItemFlags() const { return itemFlags_; }
+  uint8_t DisplayType() const { return displayType_; }
 
  private:
   uint64_t value_;
