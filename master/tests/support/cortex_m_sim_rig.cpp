@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "master/core/transport_slots.h"
-#include "master/core/trn_prot.h"
 #include "master/jtag/jtag.h"
 
 namespace cortex_test {
@@ -27,9 +25,6 @@ cortex_rig::cortex_rig(const sim::CortexMTargetConfig& config)
     : target(config), record(mst::the_error_record())
 {
     pod.attach_arm_target(&target);
-    SendTargetRequest = sim::SendTargetRequest;
-    GetTargetReply = sim::GetTargetReply;
-    SetTargetTimeout = sim::SetTargetTimeout;
     record.clear_without_recovery();
     record.held_code = 0;
     mst::the_jtag().forget_state();
@@ -41,20 +36,10 @@ cortex_rig::cortex_rig(const sim::CortexMTargetConfig& config)
 cortex_rig::~cortex_rig()
 {
     master.reset();
-    record.clear_without_recovery();
-    record.held_code = 0;
-    try {
-        mst::the_prot().resync();
-    } catch (const mst::call_abandoned&) {
-    }
-    record.clear_without_recovery();
-    mst::the_jtag().forget_state();
+    rig_common::drop_failure();
     mst::the_jtag().wire_mode = 0;
     mst::set_pause_hook(previous_pause_);
     active_rig = nullptr;
-    SendTargetRequest = nullptr;
-    GetTargetReply = nullptr;
-    SetTargetTimeout = nullptr;
 }
 
 mst::MasterConfig cortex_rig::cortex_record(bool swd, uint8_t devices_after,

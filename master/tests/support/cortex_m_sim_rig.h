@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "master/core/error_record.h"
 #include "master/core/platform.h"
 #include "master/master.h"
+#include "master/tests/support/rig_common.h"
 #include "sim/pod/cortex_m_target.h"
 #include "sim/pod/pod.h"
 #include "sim/pod/transport.h"
@@ -28,14 +30,7 @@ struct cortex_rig {
     template <class Op>
     uint32_t call(Op&& op)
     {
-        record.begin_call();
-        if (record.has_error())
-            return record.code;
-        try {
-            op();
-        } catch (const mst::call_abandoned&) {
-        }
-        return record.code;
+        return rig_common::in_frame(record, std::forward<Op>(op));
     }
 
     // A record for a Cortex-M host: Serial Wire Debug (swd) or JTAG with the
@@ -53,6 +48,7 @@ struct cortex_rig {
     sim::Pod pod;
     sim::CortexMTarget target;
     sim::TransportBinding binding{pod};
+    rig_common::pod_transport_slots slots;
     mst::error_record& record;
     std::unique_ptr<mst::master> master;
     unsigned pauses = 0;
