@@ -10,6 +10,7 @@
 #include "framework/base/file_utils.h"
 #include "framework/base/hooks.h"
 #include "framework/base/path_parts.h"
+#include "framework/ui/folder_utilities.h"
 #include "framework/ui/message.h"
 #include "framework/ui/ml_text.h"
 
@@ -182,7 +183,8 @@ int MakeDirPath(const char* path)
 bool DeleteDirTree(const char* path)
 {
     char mask[kPathSize];
-    if (!path || !*path) return false;
+    // Only a directory is deleted: a plain file (or nothing) is left alone.
+    if (!path || !*path || !IsExistingDir(path)) return false;
     if (snprintf(mask, sizeof mask, "%s\\*", path) >= static_cast<int>(sizeof mask)) return false;
     WIN32_FIND_DATAA data;
     HANDLE h = FindFirstFileA(mask, &data);
@@ -197,10 +199,11 @@ bool DeleteDirTree(const char* path)
             bool isDir = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             bool isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
             if (isDir && !isLink) DeleteDirTree(child);
-            else if (isDir) RemoveDirectoryA(child);
+            else if (isDir) RemoveDir(child);
             else DeleteFileA(child);
         } while (FindNextFileA(h, &data));
         FindClose(h);
     }
-    return RemoveDirectoryA(path) != 0 || !IsExistingDir(path);
+    // Steps out of the directory first when it is the current one.
+    return RemoveDir(path);
 }

@@ -38,5 +38,7 @@ int CopyDirTree(PCopyProgress* progress, bool onlyChanged, const char* target,
 int MakeDirPath(const char* path);
 
 // Removes a directory with everything below it (reparse points are removed,
-// not followed). True when the directory is gone.
+// not followed; a directory that is the current one is stepped out of).
+// True when the directory is gone; false, with nothing deleted, when `path`
+// is not an existing directory (a plain file, a missing name).
 bool DeleteDirTree(const char* path);

@@ -22,7 +22,7 @@ constexpr FwHookTable kDefaultHooks = {
 
 constinit FwHookTable g_fwHooks = kDefaultHooks;
 // The help context starts at -1 ("none"), not 0: 0 would be a real context.
-constinit FwSettings g_fwSettings = {kAppName, 0, 0, 0, -1, 0, 0};
+constinit FwSettings g_fwSettings = {kAppName, 0, 0, 0, -1, 0, 0, 0};
 
 void FwDefaultIdle(uint32_t) { Sleep(0); }
 
@@ -40,5 +40,5 @@ const char* FwDefaultFileErrorText(bool reading)
 void FwResetHooksAndSettings()
 {
     g_fwHooks = kDefaultHooks;
-    g_fwSettings = FwSettings{kAppName, 0, 0, 0, -1, 0, 0};
+    g_fwSettings = FwSettings{kAppName, 0, 0, 0, -1, 0, 0, 0};
 }

@@ -36,6 +36,7 @@ struct FwSettings {
     int32_t helpContext;    // help context of the next message box, -1 = none
     uint8_t badNumber;      // set by the number parser on a malformed number
     volatile uint8_t cancelCopy;  // set by the user to cancel a long copy
+    uint8_t topMost;        // dialogs and boxes stay on top of other windows
 };
 
 extern constinit FwHookTable g_fwHooks;

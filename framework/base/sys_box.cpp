@@ -36,7 +36,7 @@ int PlainBoxPresenter(const FwBoxRequest& request)
     uint32_t style = request.style;
     if (request.kind == FwBoxKind::Message)
         style = (request.icon == 103 ? MB_ICONINFORMATION : MB_ICONERROR) | MB_OK;
-    return MessageBoxExA(nullptr, request.text ? request.text : "",
+    return MessageBoxExA(static_cast<HWND>(request.owner), request.text ? request.text : "",
                          request.caption ? request.caption : "", style, 0);
 }
 
@@ -45,7 +45,7 @@ int SilentBoxPresenter(const FwBoxRequest&) { return 0; }
 int FwShowBox(uint32_t style, const char* caption, const char* text)
 {
     FwBoxRequest request = {FwBoxKind::Plain, style, 0, 0,
-                            caption ? caption : g_fwHooks.caption(), text};
+                            caption ? caption : g_fwHooks.caption(), text, nullptr};
     return FwPresentBox(request);
 }
 

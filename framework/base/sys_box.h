@@ -19,6 +19,7 @@ struct FwBoxRequest {
     uint16_t messageId;  // message dialog: the id given with 'm', else 0
     const char* caption;
     const char* text;
+    void* owner;         // a plain box's owner window (HWND), null for none
 };
 
 // Returns the id of the button that closed the box.

@@ -22,6 +22,6 @@ int FwBoxRecorder::Present(const FwBoxRequest& request)
     if (!self) return 0;
     self->boxes_.push_back({request.kind, request.style, request.icon, request.messageId,
                             request.caption ? request.caption : "",
-                            request.text ? request.text : ""});
+                            request.text ? request.text : "", request.owner});
     return self->answer_;
 }

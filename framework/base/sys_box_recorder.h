@@ -15,6 +15,7 @@ struct FwRecordedBox {
     uint16_t messageId;
     std::string caption;
     std::string text;
+    void* owner;
 };
 
 class FwBoxRecorder {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/base/scontainer.h"
 #include "framework/config/poption.h"
 #include "framework/ui/dialog_metrics.h"
 #include "framework/ui/dialog_placements.h"
@@ -30,6 +31,12 @@ std::vector<DialogPlacement>& Placements()
     static PEvHandler* const handler = &g_dialogPlacementsHandler;
     (void)handler;
     return placements;
+}
+
+SContainer& TopDialogs()
+{
+    static SContainer dialogs(SC_NOT_OWNING, 8);
+    return dialogs;
 }
 
 }  // namespace
@@ -88,11 +95,47 @@ void StoreDialogPlacement(uint32_t templateId, int32_t width, int32_t height)
 void ClearDialogPlacements() { Placements().clear(); }
 const std::vector<DialogPlacement>& DialogPlacementList() { return Placements(); }
 
+const SContainer& OpenTopDialogs() { return TopDialogs(); }
+
+void AddOpenTopDialog(BaseObject* dialog)
+{
+    if (dialog && TopDialogs().IndexOf(dialog) < 0) TopDialogs().Add(dialog);
+}
+
+void RemoveOpenTopDialog(const BaseObject* dialog)
+{
+    const int index = TopDialogs().IndexOf(dialog);
+    if (index >= 0) TopDialogs().Detach(static_cast<uint32_t>(index));
+}
+
 bool ThemesAllowed()
 {
     static const bool allowed = FindResourceA(GetProgramInstance(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr;
     return allowed;
 }
+
+namespace {
+
+bool SystemThemesActive()
+{
+    using IsThemeActiveFn = BOOL(WINAPI*)();
+    // The visual-styles library is bound at run time: a system without it
+    // has no themes.
+    static const IsThemeActiveFn isThemeActive = [] {
+        HMODULE library = LoadLibraryA("uxtheme.dll");
+        return library ? reinterpret_cast<IsThemeActiveFn>(
+                             reinterpret_cast<void*>(GetProcAddress(library, "IsThemeActive")))
+                       : nullptr;
+    }();
+    return ThemesAllowed() && isThemeActive && isThemeActive();
+}
+
+ThemesActiveHook g_themesActive = &SystemThemesActive;
+
+}  // namespace
+
+void SetThemesActiveHook(ThemesActiveHook hook) { g_themesActive = hook ? hook : &SystemThemesActive; }
+bool ThemesActive() { return g_themesActive(); }
 
 const std::array<uint32_t, 10>& DpiUnits()
 {

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <vector>
 
+class BaseObject;
 class POption;
+class SContainer;
 class PBoolOption;
 class PIntValueOption;
 class PRadioOption;
@@ -51,8 +53,21 @@ void StoreDialogPlacement(uint32_t templateId, int32_t width, int32_t height);
 void ClearDialogPlacements();
 const std::vector<DialogPlacement>& DialogPlacementList();
 
+// The open top-level dialogs, in the order they were set up (not owning):
+// a pop-up dialog enters at set-up while the program has a main window
+// object and leaves at clean-up (or when it is destroyed).
+const SContainer& OpenTopDialogs();
+void AddOpenTopDialog(BaseObject* dialog);
+void RemoveOpenTopDialog(const BaseObject* dialog);
+
 // True when the module carries a manifest (resource type 24, id 1).
 bool ThemesAllowed();
+// True while themes are drawn: the module allows them and the visual-styles
+// library reports an active theme. Asked each time; a test installs its own
+// answer (null restores the default).
+using ThemesActiveHook = bool (*)();
+void SetThemesActiveHook(ThemesActiveHook hook);
+bool ThemesActive();
 
 // The screen's scale units (framework/ui/dialog_metrics.h), read once.
 const std::array<uint32_t, 10>& DpiUnits();

@@ -123,7 +123,7 @@ int DoMessageCore(const char* flags, const uint16_t* presetId, bool withSystemEr
     return 0;
 #else
     LogPrintf("** Message **: %s\n", message);
-    FwBoxRequest request = {FwBoxKind::Message, 0, icon, messageId, title ? title : "", message};
+    FwBoxRequest request = {FwBoxKind::Message, 0, icon, messageId, title ? title : "", message, nullptr};
     int answer = FwPresentBox(request);
     free(message);
     free(title);

@@ -9,6 +9,7 @@
 #include "framework/base/sys_box.h"
 #include "framework/ui/message.h"
 #include "framework/ui/ml_text.h"
+#include "framework/window/application.h"
 
 namespace {
 
@@ -30,7 +31,11 @@ int ShowLogged(uint32_t style, const std::string& text)
 {
     HWND focus = GetFocus();
     const char* caption = g_fwHooks.caption ? g_fwHooks.caption() : "";
-    FwBoxRequest request{FwBoxKind::Plain, style | MB_SETFOREGROUND, 0, 0, caption ? caption : "", text.c_str()};
+    // While the top-most flag is set the box stays on top and holds the
+    // whole program.
+    if (g_fwSettings.topMost) style |= MB_TOPMOST | MB_TASKMODAL;
+    FwBoxRequest request{FwBoxKind::Plain, style | MB_SETFOREGROUND, 0, 0, caption ? caption : "", text.c_str(),
+                         GetMainWindowHandle()};
     int answer = FwPresentBox(request);
     if (focus && IsWindow(focus)) SetFocus(focus);
     LogPrintf("** Message **: %s\n [%s]\n", text.c_str(), BoxResultName(answer).c_str());

@@ -61,6 +61,8 @@ SDialog::SDialog(Window* parent, uint32_t resourceId, Module* module)
 SDialog::~SDialog()
 {
     PTraceScope scope("~SDialog(), ResId=%u", resourceId_);
+    // A dialog destroyed without its clean-up never stays in the list.
+    RemoveOpenTopDialog(this);
 }
 
 void SDialog::SetCaption(const char* format, ...)
@@ -127,6 +129,7 @@ void SDialog::SetupWindow()
     OnSetupTopWindow(!OptionsBoundTo(resourceId_).empty(), dialog);
     for (BButton* b : Buttons()) b->ModifyStyle(BS_TYPEMASK, BS_OWNERDRAW);
     ApplyButtonMarks();
+    if (GetMainWindowObject() && (GetStyle() & WS_POPUP)) AddOpenTopDialog(this);
     if (g_fwSettings.tracing && resourceId_ != kMessageBoxDialog)
         TraceIfOn("Dialog:  \"%s\"...\n", GetWindowText().c_str());
     TakeInitialRect();
@@ -148,6 +151,7 @@ void SDialog::CleanupWindow()
         RECT w = GetWindowRect();
         StoreDialogPlacement(TemplateId(), w.right - w.left, w.bottom - w.top);
     }
+    RemoveOpenTopDialog(this);
     OnCloseTopWindow(GetHandle());
 }
 
@@ -223,6 +227,10 @@ void SDialog::OnSetupTopWindow(bool hasOptions, HWND window)
             ModifyStyle(DS_CONTEXTHELP, 0);
             ModifyExStyle(WS_EX_CONTEXTHELP, 0, true);
         }
+    }
+    if (g_fwSettings.topMost) {
+        if (main) main->OnTopMostDialog(window);
+        ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     CenterOnScreen(window);
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "framework/base/base_object.h"
 #include "framework/ui/sidialog.h"
 #include "framework/window/dialog.h"
 
@@ -20,7 +21,7 @@ enum : uint32_t {
 // when `module` holds that dialog, else resourceId.
 uint32_t LocalizedDialogId(HINSTANCE module, uint32_t resourceId);
 
-class SDialog : public Dialog, public SIDialog {
+class SDialog : public Dialog, public SIDialog, public BaseObject {
 public:
     SDialog(Window* parent, uint32_t resourceId, Module* module = nullptr);
     ~SDialog() override;

@@ -568,8 +568,17 @@ void SIDialog::ApplyStaticPrefixes()
             if (prefix.hasColour) SetItemTextColor(prefix.colour, static_cast<uint32_t>(GetDlgCtrlID(child)));
             SetText1251(child, prefix.text.c_str());
         } else if (IsClass(child, "SysHeader32")) {
-            LONG ex = GetWindowLongA(child, GWL_EXSTYLE);
-            SetWindowLongA(child, GWL_EXSTYLE, ex & ~WS_EX_STATICEDGE);
+            // A column header is framed only while themes are drawn.
+            const bool themed = ThemesActive();
+            const LONG ex = GetWindowLongA(child, GWL_EXSTYLE);
+            SetWindowLongA(child, GWL_EXSTYLE, themed ? (ex | WS_EX_STATICEDGE) : (ex & ~WS_EX_STATICEDGE));
+            if (themed) {
+                // Moving it up by one pixel and back redraws the new frame.
+                const RECT r = ChildRect(dialog, child);
+                const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+                SetWindowPos(child, nullptr, r.left, r.top - 1, 0, 0, flags);
+                SetWindowPos(child, nullptr, r.left, r.top, 0, 0, flags | SWP_FRAMECHANGED);
+            }
         }
     }
 }

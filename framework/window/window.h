@@ -57,6 +57,10 @@ public:
     virtual void SetupWindow() {}
     // While the window is being destroyed.
     virtual void CleanupWindow() {}
+    // Told, while this window is the program's main window object, that a
+    // dialog of the program was made top-most (so the main window can keep
+    // itself in step). The default does nothing.
+    virtual void OnTopMostDialog(HWND dialog) { (void)dialog; }
 
     // Data exchange with a transfer record; `EnableTransfer` marks a control
     // that takes part in its dialog's transfer.

@@ -142,6 +142,64 @@ TEST(DirTree, CancelFlagEndsTheCopy)
     EXPECT_FALSE(to.Exists("b.txt"));
 }
 
+TEST(DirTree, DeleteTreeRemovesOnlyDirectories)
+{
+    TempTree tree;
+    tree.Write("plain.txt", "keep");
+    tree.MakeDir("t");
+    tree.MakeDir("t\\a");
+    tree.MakeDir("t\\a\\b");
+    tree.Write("t\\a\\b\\deep.txt", "1");
+    tree.Write("t\\ro.txt", "1");
+    SetFileAttributesA(tree.Path("t\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    // A plain file name, a missing name and no name delete nothing.
+    EXPECT_FALSE(DeleteDirTree(tree.Path("plain.txt").c_str()));
+    EXPECT_EQ(tree.Read("plain.txt"), "keep");
+    EXPECT_FALSE(DeleteDirTree(tree.Path("missing").c_str()));
+    EXPECT_FALSE(DeleteDirTree(""));
+    EXPECT_FALSE(DeleteDirTree(nullptr));
+    // A tree with a read-only file inside.
+    EXPECT_TRUE(DeleteDirTree(tree.Path("t").c_str()));
+    EXPECT_FALSE(tree.Exists("t"));
+    EXPECT_TRUE(tree.Exists("plain.txt"));
+}
+
+TEST(DirTree, DeleteTreeStepsOutOfTheCurrentDirectory)
+{
+    TempTree tree;
+    tree.MakeDir("t");
+    tree.MakeDir("t\\inner");
+    tree.Write("t\\inner\\x.txt", "1");
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(sizeof saved, saved);
+    ASSERT_TRUE(SetCurrentDirectoryA(tree.Path("t\\inner").c_str()));
+    const bool deleted = DeleteDirTree(tree.Path("t").c_str());
+    char now[MAX_PATH];
+    GetCurrentDirectoryA(sizeof now, now);
+    SetCurrentDirectoryA(saved);
+    EXPECT_TRUE(deleted);
+    EXPECT_FALSE(tree.Exists("t"));
+    EXPECT_EQ(lstrcmpiA(now, tree.Root().c_str()), 0) << now;
+}
+
+TEST(DirTree, DeleteTreeRemovesALinkButNotWhatItPointsTo)
+{
+    using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    auto create = reinterpret_cast<CreateLink>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+    TempTree tree;
+    tree.MakeDir("outside");
+    tree.Write("outside\\precious.txt", "1");
+    tree.MakeDir("t");
+    if (!create || !create(tree.Path("t\\link").c_str(), tree.Path("outside").c_str(), 1 /* directory */))
+        GTEST_SKIP() << "no directory links here";
+    if (!(GetFileAttributesA(tree.Path("t\\link").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "the link is not reported as a reparse point";
+    EXPECT_TRUE(DeleteDirTree(tree.Path("t").c_str()));
+    EXPECT_FALSE(tree.Exists("t"));
+    EXPECT_TRUE(tree.Exists("outside\\precious.txt"));
+}
+
 TEST(DirTree, DirFilesSortDirectoriesFirstThenNamesWithoutCase)
 {
     PDirFileList list;

@@ -1,5 +1,6 @@
 // The dialog class's behaviour: cancel lock, "&Terminate", Tab, help,
-// tooltips from bound options, the Russian template, a missing template.
+// tooltips from bound options, the Russian template, a missing template, the
+// list of open top-level dialogs and the top-most flag.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "framework/base/hooks.h"
+#include "framework/base/scontainer.h"
 #include "framework/config/poption.h"
 #include "framework/ui/dialog_module.h"
 #include "framework/ui/ml_text.h"
@@ -198,6 +200,134 @@ TEST(DialogBehaviour, RussianTemplateWhenTheLanguageIsRussian)
         Click(d.GetHandle(), IDCANCEL);
     });
     EXPECT_EQ(caption, "\xDD\xEB\xE5\xEC\xE5\xED\xF2\xFB");  // the Russian template's caption
+}
+
+// A main window object that records the dialogs it is told were made
+// top-most.
+class MainFrame : public Window {
+public:
+    MainFrame() : Window(nullptr) { Attr.style = WS_OVERLAPPEDWINDOW; }
+    void OnTopMostDialog(HWND dialog) override { topMost.push_back(dialog); }
+    std::vector<HWND> topMost;
+};
+
+constexpr uint32_t kNotPopup = 710;
+
+bool IsTopMost(HWND h) { return (GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+TEST(DialogBehaviour, OpenTopDialogsHoldPopupsOnlyWhileTheProgramHasAMainWindow)
+{
+    const SContainer& open = OpenTopDialogs();
+    {
+        // The setup program has no main window object: nothing is listed.
+        SDialog dialog(nullptr, kItems);
+        RunScripted(dialog, [&](Dialog& d) {
+            EXPECT_EQ(open.Count(), 0u);
+            EXPECT_FALSE(IsTopMost(d.GetHandle()));
+            Click(d.GetHandle(), IDCANCEL);
+        });
+    }
+    MainFrame frame;
+    ASSERT_TRUE(frame.Create());
+    g_main = &frame;
+    SetMainWindowHook(&MainWindow);
+    {
+        SDialog outer(nullptr, kItems);
+        RunScripted(outer, [&](Dialog& d) {
+            ASSERT_EQ(open.Count(), 1u);
+            EXPECT_EQ(open[0], static_cast<BaseObject*>(&outer));
+            // A second pop-up joins behind it and leaves at its clean-up.
+            SDialog inner(nullptr, 700);
+            ASSERT_TRUE(inner.CreateModeless());
+            ASSERT_EQ(open.Count(), 2u);
+            EXPECT_EQ(open[1], static_cast<BaseObject*>(&inner));
+            inner.CloseWindow(IDCANCEL);
+            ASSERT_EQ(open.Count(), 1u);
+            EXPECT_EQ(open[0], static_cast<BaseObject*>(&outer));
+            Click(d.GetHandle(), IDCANCEL);
+        });
+        EXPECT_EQ(open.Count(), 0u);
+    }
+    {
+        // A dialog that is not a pop-up never enters the list.
+        SDialog overlapped(nullptr, kNotPopup);
+        int result = RunScripted(overlapped, [&](Dialog& d) {
+            EXPECT_EQ(GetWindowLongA(d.GetHandle(), GWL_STYLE) & WS_POPUP, 0);
+            EXPECT_EQ(open.Count(), 0u);
+            Click(d.GetHandle(), IDCANCEL);
+        });
+        EXPECT_EQ(result, IDCANCEL);
+    }
+    {
+        // A dialog destroyed before its run ended does not stay behind.
+        auto* lost = new SDialog(nullptr, 700);
+        ASSERT_TRUE(lost->CreateModeless());
+        EXPECT_EQ(open.Count(), 1u);
+        delete lost;
+        EXPECT_EQ(open.Count(), 0u);
+    }
+    EXPECT_TRUE(frame.topMost.empty());  // the flag was clear
+    SetMainWindowHook(nullptr);
+    g_main = nullptr;
+}
+
+TEST(DialogBehaviour, TopMostFlagMakesDialogsTopMostAndTellsTheMainWindow)
+{
+    g_fwSettings.topMost = 1;
+    HWND seen = nullptr;
+    {
+        // Without a main window object only the dialog itself is affected.
+        SDialog dialog(nullptr, kItems);
+        RunScripted(dialog, [&](Dialog& d) {
+            EXPECT_TRUE(IsTopMost(d.GetHandle()));
+            Click(d.GetHandle(), IDCANCEL);
+        });
+    }
+    MainFrame frame;
+    ASSERT_TRUE(frame.Create());
+    g_main = &frame;
+    SetMainWindowHook(&MainWindow);
+    {
+        SDialog dialog(nullptr, kNotPopup);
+        RunScripted(dialog, [&](Dialog& d) {
+            seen = d.GetHandle();
+            EXPECT_TRUE(IsTopMost(d.GetHandle()));
+            Click(d.GetHandle(), IDCANCEL);
+        });
+    }
+    SetMainWindowHook(nullptr);
+    g_main = nullptr;
+    g_fwSettings.topMost = 0;
+    EXPECT_EQ(frame.topMost, std::vector<HWND>{seen});
+    EXPECT_FALSE(IsTopMost(frame.GetHandle()));
+}
+
+bool ThemesOn() { return true; }
+bool ThemesOff() { return false; }
+
+TEST(DialogBehaviour, ColumnHeaderIsFramedOnlyWhileThemesAreActive)
+{
+    std::vector<RECT> places;
+    for (bool themed : {false, true}) {
+        SetThemesActiveHook(themed ? &ThemesOn : &ThemesOff);
+        EXPECT_EQ(ThemesActive(), themed);
+        SDialog dialog(nullptr, kNotPopup);
+        RunScripted(dialog, [&](Dialog& d) {
+            HWND header = GetDlgItem(d.GetHandle(), 711);
+            ASSERT_NE(header, nullptr);
+            EXPECT_EQ((GetWindowLongA(header, GWL_EXSTYLE) & WS_EX_STATICEDGE) != 0, themed);
+            RECT r{};
+            GetWindowRect(header, &r);
+            MapWindowPoints(nullptr, d.GetHandle(), reinterpret_cast<POINT*>(&r), 2);
+            places.push_back(r);
+            Click(d.GetHandle(), IDCANCEL);
+        });
+    }
+    SetThemesActiveHook(nullptr);
+    // The redraw nudge puts the header back where the template has it.
+    ASSERT_EQ(places.size(), 2u);
+    EXPECT_EQ(places[0].left, places[1].left);
+    EXPECT_EQ(places[0].top, places[1].top);
 }
 
 TEST(DialogBehaviour, AMissingTemplateIsAFailureNotOk)

@@ -14,6 +14,7 @@
 #include "framework/ui/ml_text.h"
 #include "framework/ui/program_hooks.h"
 #include "framework/ui/wait_box.h"
+#include "framework/window/application.h"
 #include "framework/window/tests/support/dialog_script.h"
 
 namespace {
@@ -149,6 +150,30 @@ TEST(MessageBoxes, LoggedBoxesNameTheAnswer)
     ASSERT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(boxes.Boxes()[0].style, static_cast<uint32_t>(MB_OKCANCEL | MB_SETFOREGROUND));
     EXPECT_EQ(boxes.Boxes()[1].style, static_cast<uint32_t>(MB_ICONINFORMATION | MB_SETFOREGROUND));
+}
+
+Window* g_frame = nullptr;
+Window* Frame() { return g_frame; }
+
+TEST(MessageBoxes, MainWindowOwnsTheBoxAndTheTopMostFlagKeepsItOnTop)
+{
+    FwBoxRecorder boxes;
+    MessageBoxLogged(MB_OK, "plain");
+    Window frame(nullptr);
+    frame.Attr.style = WS_OVERLAPPEDWINDOW;
+    ASSERT_TRUE(frame.Create());
+    g_frame = &frame;
+    SetMainWindowHook(&Frame);
+    g_fwSettings.topMost = 1;
+    MessageBoxLogged(MB_YESNO, "on top");
+    g_fwSettings.topMost = 0;
+    SetMainWindowHook(nullptr);
+    g_frame = nullptr;
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[0].style, static_cast<uint32_t>(MB_OK | MB_SETFOREGROUND));
+    EXPECT_EQ(boxes.Boxes()[0].owner, nullptr);
+    EXPECT_EQ(boxes.Boxes()[1].style, static_cast<uint32_t>(MB_YESNO | 0x52000));
+    EXPECT_EQ(boxes.Boxes()[1].owner, frame.GetHandle());
 }
 
 bool g_outerEnabledDuringBox = true;
