@@ -6,21 +6,6 @@
 
 namespace cortex_test {
 
-namespace {
-
-cortex_rig* active_rig = nullptr;
-
-void rig_pause(uint32_t milliseconds)
-{
-    if (active_rig == nullptr)
-        return;
-    ++active_rig->pauses;
-    active_rig->paused_ms += milliseconds;
-    active_rig->pod.clock().advance_ms(milliseconds);
-}
-
-} // namespace
-
 cortex_rig::cortex_rig(const sim::CortexMTargetConfig& config)
     : target(config), record(mst::the_error_record())
 {
@@ -28,8 +13,6 @@ cortex_rig::cortex_rig(const sim::CortexMTargetConfig& config)
     record.clear_without_recovery();
     record.held_code = 0;
     mst::the_jtag().forget_state();
-    active_rig = this;
-    previous_pause_ = mst::set_pause_hook(&rig_pause);
     master = std::make_unique<mst::master>();
 }
 
@@ -38,8 +21,6 @@ cortex_rig::~cortex_rig()
     master.reset();
     rig_common::drop_failure();
     mst::the_jtag().wire_mode = 0;
-    mst::set_pause_hook(previous_pause_);
-    active_rig = nullptr;
 }
 
 mst::MasterConfig cortex_rig::cortex_record(bool swd, uint8_t devices_after,

@@ -55,7 +55,7 @@ struct cortex_rig {
     uint64_t paused_ms = 0;
 
 private:
-    mst::pause_fn previous_pause_ = nullptr;
+    rig_common::virtual_pauses virtual_pauses_{pauses, paused_ms, pod};
 };
 
 } // namespace cortex_test

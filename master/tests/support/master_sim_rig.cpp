@@ -5,28 +5,11 @@
 
 namespace master_test {
 
-namespace {
-
-master_rig* active_rig = nullptr;
-
-void rig_pause(uint32_t milliseconds)
-{
-    if (active_rig == nullptr)
-        return;
-    ++active_rig->pauses;
-    active_rig->paused_ms += milliseconds;
-    active_rig->pod.clock().advance_ms(milliseconds);
-}
-
-} // namespace
-
 master_rig::master_rig() : record(mst::the_error_record())
 {
     record.clear_without_recovery();
     record.held_code = 0;
     mst::the_jtag().forget_state();
-    active_rig = this;
-    previous_pause_ = mst::set_pause_hook(&rig_pause);
     master = std::make_unique<mst::master>();
 }
 
@@ -36,8 +19,6 @@ master_rig::~master_rig()
     // Whatever a failed test left in the request goes to this rig's pod, not
     // to the next test's.
     rig_common::drop_failure();
-    mst::set_pause_hook(previous_pause_);
-    active_rig = nullptr;
 }
 
 sim::Tms320c54xTarget& master_rig::add_target(const sim::C54xTargetConfig& config)

@@ -3,6 +3,7 @@
 #include "master/core/transport_slots.h"
 #include "master/core/trn_prot.h"
 #include "master/jtag/jtag.h"
+#include "sim/pod/pod.h"
 #include "sim/pod/transport.h"
 
 namespace rig_common {
@@ -19,6 +20,38 @@ pod_transport_slots::~pod_transport_slots()
     SendTargetRequest = nullptr;
     GetTargetReply = nullptr;
     SetTargetTimeout = nullptr;
+}
+
+namespace {
+
+struct pause_target {
+    unsigned* pauses = nullptr;
+    uint64_t* paused_ms = nullptr;
+    sim::Pod* pod = nullptr;
+};
+pause_target active_pauses;
+
+void count_pause(uint32_t milliseconds)
+{
+    if (active_pauses.pod == nullptr)
+        return;
+    ++*active_pauses.pauses;
+    *active_pauses.paused_ms += milliseconds;
+    active_pauses.pod->clock().advance_ms(milliseconds);
+}
+
+} // namespace
+
+virtual_pauses::virtual_pauses(unsigned& pauses, uint64_t& paused_ms, sim::Pod& pod)
+{
+    active_pauses = {&pauses, &paused_ms, &pod};
+    previous_ = mst::set_pause_hook(&count_pause);
+}
+
+virtual_pauses::~virtual_pauses()
+{
+    mst::set_pause_hook(previous_);
+    active_pauses = {};
 }
 
 void drop_failure()

@@ -7,6 +7,11 @@
 #include <utility>
 
 #include "master/core/error_record.h"
+#include "master/core/platform.h"
+
+namespace sim {
+class Pod;
+}
 
 namespace rig_common {
 
@@ -38,5 +43,19 @@ struct pod_transport_slots {
 // the failed operation left in the batch (a resync) and makes the chain
 // engine forget its TAP state.
 void drop_failure();
+
+// The engine's pauses while the object lives: counted into pauses and
+// paused_ms, and passed on to the pod's virtual clock instead of sleeping.
+// The hook held before is put back after it.
+class virtual_pauses {
+public:
+    virtual_pauses(unsigned& pauses, uint64_t& paused_ms, sim::Pod& pod);
+    ~virtual_pauses();
+    virtual_pauses(const virtual_pauses&) = delete;
+    virtual_pauses& operator=(const virtual_pauses&) = delete;
+
+private:
+    mst::pause_fn previous_ = nullptr;
+};
 
 } // namespace rig_common
