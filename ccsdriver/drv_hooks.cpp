@@ -19,7 +19,7 @@ constexpr UINT kHhHelpContext = 0x000F;
 constexpr UINT kHhKeywordLookup = 0x000D;
 constexpr UINT kHhInitialize = 0x001C;
 
-#pragma pack(push, 4)
+// The help library's records, naturally aligned as its callers lay them out.
 struct HhPopup {
     int32_t size;
     HINSTANCE instance;
@@ -41,9 +41,13 @@ struct HhAkLink {
     const char* window;
     BOOL indexOnFail;
 };
-#pragma pack(pop)
+#if defined(_WIN64)
+static_assert(sizeof(HhPopup) == 72, "HH_POPUP is 72 bytes on 64-bit Windows");
+static_assert(sizeof(HhAkLink) == 56, "HH_AKLINK is 56 bytes on 64-bit Windows");
+#else
 static_assert(sizeof(HhPopup) == 52, "HH_POPUP is 52 bytes");
 static_assert(sizeof(HhAkLink) == 32, "HH_AKLINK is 32 bytes");
+#endif
 
 using HtmlHelpFn = HWND(WINAPI*)(HWND, const char*, UINT, DWORD_PTR);
 

@@ -75,7 +75,9 @@ void KvUSBDeviceList::Refresh(bool onlyFree)
             if (needed > sizeof(DWORD) && needed < 65536) {
                 std::vector<uint8_t> storage(needed + 1, 0);
                 auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(storage.data());
-                detail->cbSize = 5;  // the structure's size on 32-bit Windows
+                // The record's own size: 5 on 32-bit Windows (byte-packed),
+                // 8 on 64-bit; the path that follows is not counted.
+                detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
                 if (SetupDiGetDeviceInterfaceDetailA(set_, &element->interfaceData, detail, needed, nullptr, nullptr))
                     element->path = detail->DevicePath;
                 else

@@ -53,14 +53,22 @@ function(voq_static_library target dir)
   endif()
 endfunction()
 
+# The Wine of this build: a 32-bit prefix for the product build, a 64-bit one
+# for the test twin (64-bit Windows build).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(VOQ_WINEARCH win64)
+else()
+  set(VOQ_WINEARCH win32)
+endif()
+
 # The Wine prefix lives in the build tree; a CTest fixture makes it once and
 # keeps one wineserver for the run.
 function(voq_wine_fixture)
   set(VOQ_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" PARENT_SCOPE)
   set(prefix "${CMAKE_BINARY_DIR}/wineprefix")
-  add_test(NAME wine_prefix_setup COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" setup)
+  add_test(NAME wine_prefix_setup COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" setup ${VOQ_WINEARCH})
   set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
-  add_test(NAME wine_server_stop COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" cleanup)
+  add_test(NAME wine_server_stop COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" cleanup ${VOQ_WINEARCH})
   set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine)
 endfunction()
 
@@ -73,7 +81,7 @@ function(voq_register_test name)
   endif()
   add_test(NAME ${name} COMMAND ${ARG_COMMAND})
   if(WIN32)
-    set(env "VOQ_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+    set(env "VOQ_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "VOQ_WINEARCH=${VOQ_WINEARCH}")
     if(ARG_GUI)
       # GUI tests run one at a time: each starts its own X server, and Wine
       # programs of one prefix share one wineserver, whose desktop belongs to
@@ -137,4 +145,12 @@ function(voq_check_binary target)
   string(JOIN "," allow ${ARG_ALLOW})
   add_test(NAME check_pe_${target}
            COMMAND "${PROJECT_SOURCE_DIR}/cmake/check-pe.sh" "$<TARGET_FILE:${target}>" "${def}" "${allow}")
+  voq_objdump_env(check_pe_${target})
+endfunction()
+
+# Tests that read a PE file (label "pe") use the objdump of this build's
+# toolchain. They run no Windows program, so they run on every host.
+function(voq_objdump_env test)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+  set_property(TEST ${test} APPEND PROPERTY LABELS pe)
 endfunction()

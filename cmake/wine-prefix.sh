@@ -8,10 +8,18 @@
 # belongs to the display of the program that started it; so all the tests of
 # a run, windowed or not, use the same display (cmake/wine-run.sh reads it
 # from "$prefix.display").
+#
+# A third argument "win64" makes and serves a 64-bit prefix (the test twin).
 set -eu
-prefix=$1 action=$2
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+prefix=$1 action=$2 arch=${3:-win32}
+export WINEPREFIX="$prefix" WINEARCH=$arch WINEDEBUG=-all
+wine=wine
+if [ "$arch" = win64 ]; then
+  wine=/usr/lib/wine/wine64
+  export WINELOADER=$wine
+fi
+# No debugger on a crash: the program ends at once and the test fails.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 display_file=$prefix.display
 pid_file=$prefix.xvfb.pid
 
@@ -44,7 +52,7 @@ case "$action" in
     start_display
     if [ ! -f "$prefix/system.reg" ]; then
       mkdir -p "$prefix"
-      timeout 300 wineboot -i </dev/null >"$prefix.wineboot.log" 2>&1
+      timeout 300 "$wine" wineboot -i </dev/null >"$prefix.wineboot.log" 2>&1
     fi
     timeout 120 wineserver -w </dev/null >/dev/null 2>&1
     ;;

@@ -5,8 +5,17 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 : "${VOQ_WINEPREFIX:?VOQ_WINEPREFIX is set by the test registration}"
-export WINEPREFIX="$VOQ_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$VOQ_WINEPREFIX" WINEDEBUG=-all
+# No debugger on a crash: the program ends at once and the test fails.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# The 64-bit test twin runs under the 64-bit loader itself: the "wine"
+# wrapper would pick the 32-bit one, which some hosts cannot execute.
+wine=wine
+export WINEARCH=${VOQ_WINEARCH:-win32}
+if [ "$WINEARCH" = win64 ]; then
+  wine=/usr/lib/wine/wine64
+  export WINELOADER=$wine
+fi
 # The run's X server, started by the fixture (wine-prefix.sh), for every
 # program of the prefix; a GUI test without it gets an X server of its own.
 display_file=$VOQ_WINEPREFIX.display
@@ -14,6 +23,6 @@ if [ -z "${DISPLAY:-}" ] && [ -s "$display_file" ]; then
   export DISPLAY=":$(head -n 1 "$display_file")"
 fi
 if [ "${VOQ_GUI_TEST:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@"
 fi
-exec wine "$@"
+exec "$wine" "$@"

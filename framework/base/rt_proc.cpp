@@ -4,34 +4,35 @@
 
 namespace {
 
-using Std0 = uint32_t(__stdcall*)();
-using Std1 = uint32_t(__stdcall*)(uint32_t);
-using Std2 = uint32_t(__stdcall*)(uint32_t, uint32_t);
-using Std3 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t);
-using Std4 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t);
-using Std5 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
-using Std6 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
-using Std7 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
-using Std8 = uint32_t(__stdcall*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                                  uint32_t);
-using Cdl0 = uint32_t(__cdecl*)();
-using Cdl1 = uint32_t(__cdecl*)(uint32_t);
-using Cdl2 = uint32_t(__cdecl*)(uint32_t, uint32_t);
-using Cdl3 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t);
-using Cdl4 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t);
-using Cdl5 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
-using Cdl6 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
-using Cdl7 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
-using Cdl8 = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                                uint32_t);
+using Std0 = uintptr_t(__stdcall*)();
+using Std1 = uintptr_t(__stdcall*)(uintptr_t);
+using Std2 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t);
+using Std3 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t);
+using Std4 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+using Std5 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+using Std6 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+using Std7 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+using Std8 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,
+                                  uintptr_t);
+using Cdl0 = uintptr_t(__cdecl*)();
+using Cdl1 = uintptr_t(__cdecl*)(uintptr_t);
+using Cdl2 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t);
+using Cdl3 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t);
+using Cdl4 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+using Cdl5 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+using Cdl6 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+using Cdl7 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+using Cdl8 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,
+                                uintptr_t);
 
 template <typename F>
 F As(FARPROC p) { return reinterpret_cast<F>(reinterpret_cast<void*>(p)); }
 
-// Calls a procedure whose arguments are 32-bit words; a standard call
-// removes them itself, a C call leaves that to the caller. The compiler
-// builds the stack frame from the function type, so no assembler is needed.
-uint32_t Invoke(FARPROC p, bool callerPops, uint32_t n, const uint32_t* a)
+// Calls a procedure whose arguments are machine words (32 bits in the 32-bit
+// product, so a pointer always fits); a standard call removes them itself, a
+// C call leaves that to the caller. The compiler builds the stack frame from
+// the function type, so no assembler is needed.
+uintptr_t Invoke(FARPROC p, bool callerPops, uint32_t n, const uintptr_t* a)
 {
     if (callerPops) {
         switch (n) {
@@ -79,7 +80,7 @@ bool RT_IMPORT_PROC::Resolve()
     return p != nullptr;
 }
 
-uint32_t RT_IMPORT_PROC::Call(uint32_t count, const uint32_t* args)
+uintptr_t RT_IMPORT_PROC::Call(uint32_t count, const uintptr_t* args)
 {
     if (count > 8 || (count > 0 && !args)) return 0;
     if (!Resolve()) return 0;

@@ -20,9 +20,10 @@ public:
 
     // True when the address is usable.
     bool Resolve();
-    // Calls with `count` 32-bit argument words (0..8); the procedure's result,
-    // or 0 when it cannot be resolved or count is out of range.
-    uint32_t Call(uint32_t count, const uint32_t* args);
+    // Calls with `count` argument words (0..8, each the size of a pointer);
+    // the procedure's result, or 0 when it cannot be resolved or count is
+    // out of range.
+    uintptr_t Call(uint32_t count, const uintptr_t* args);
     // Drops the binding; the module is freed only when this record loaded it.
     void Unload();
 
@@ -53,7 +54,7 @@ public:
     template <typename... A>
     T operator()(A... args) {
         static_assert(sizeof...(A) <= 8, "at most 8 argument words");
-        const uint32_t words[sizeof...(A) + 1] = {static_cast<uint32_t>(args)..., 0};
+        const uintptr_t words[sizeof...(A) + 1] = {static_cast<uintptr_t>(args)..., 0};
         return static_cast<T>(Call(argWords_, words));
     }
     uint32_t ArgWords() const { return argWords_; }

@@ -3,30 +3,23 @@
 // "Options".
 #pragma once
 
-#include <cstdint>
-
 #include "framework/config/poption.h"
 #include "framework/ui/ev_handler.h"
 
 class INIStream;
 
-// Serves one option on the session broadcasts, whose value is the session's
-// stream (SessionStreamValue).
+// Serves one option on the session broadcasts, which carry the session's
+// stream.
 class PSessionOption : public PEvHandler {
  public:
   explicit PSessionOption(POption& option);
 
-  void OnSessionRead(uint32_t stream) override;
-  void OnSessionWrite(uint32_t stream) override;
+  void OnSessionRead(INIStream* stream) override;
+  void OnSessionWrite(INIStream* stream) override;
 
  private:
   POption& option_;
 };
-
-// The value a session broadcast carries for a stream, and back: a pointer
-// fits the 32-bit value on the 32-bit platform.
-uint32_t SessionStreamValue(INIStream& stream);
-INIStream* SessionStream(uint32_t value);
 
 template <class Option>
 class PSessionVariant : public Option {

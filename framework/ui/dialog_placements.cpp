@@ -60,12 +60,12 @@ void DialogPlacementsHandler::Write(INIStream& stream)
     }
 }
 
-void DialogPlacementsHandler::OnDesktopRead(uint32_t stream)
+void DialogPlacementsHandler::OnDesktopRead(INIStream* stream)
 {
-    if (stream) Read(*reinterpret_cast<INIStream*>(static_cast<uintptr_t>(stream)));
+    if (stream) Read(*stream);
 }
 
-void DialogPlacementsHandler::OnDesktopWrite(uint32_t stream)
+void DialogPlacementsHandler::OnDesktopWrite(INIStream* stream)
 {
-    if (stream) Write(*reinterpret_cast<INIStream*>(static_cast<uintptr_t>(stream)));
+    if (stream) Write(*stream);
 }

@@ -10,8 +10,8 @@ class INIStream;
 class DialogPlacementsHandler : public PEvHandler {
 public:
     const char* GetEvHandlerName() override { return "DialogPlacements"; }
-    void OnDesktopRead(uint32_t stream) override;
-    void OnDesktopWrite(uint32_t stream) override;
+    void OnDesktopRead(INIStream* stream) override;
+    void OnDesktopWrite(INIStream* stream) override;
 
     static void Read(INIStream& stream);
     static void Write(INIStream& stream);

@@ -155,6 +155,12 @@ namespace PEvHandlerDispatcher {
         PTraceScope scope("PEvHandlerDispatcher::" #Name);               \
         SafeBroadcast([a](PEvHandler* h) { h->Name(a); });               \
     }
+#define FW_BROADCAST_STREAM(Name)                                        \
+    void Name(INIStream* stream)                                         \
+    {                                                                    \
+        PTraceScope scope("PEvHandlerDispatcher::" #Name);               \
+        SafeBroadcast([stream](PEvHandler* h) { h->Name(stream); });     \
+    }
 #define FW_BROADCAST2(Name)                                              \
     void Name(uint32_t a, uint32_t b)                                    \
     {                                                                    \
@@ -167,14 +173,14 @@ FW_BROADCAST2(OnBeforeLoadProgram)
 FW_BROADCAST2(OnAfterLoadProgram)
 FW_BROADCAST1(OnRun)
 FW_BROADCAST0(OnOptionsLoaded)
-FW_BROADCAST1(OnOptionsRead)
-FW_BROADCAST1(OnOptionsWrite)
-FW_BROADCAST1(OnDesktopRead)
-FW_BROADCAST1(OnDesktopWrite)
-FW_BROADCAST1(OnColorsRead)
-FW_BROADCAST1(OnColorsWrite)
-FW_BROADCAST1(OnSessionRead)
-FW_BROADCAST1(OnSessionWrite)
+FW_BROADCAST_STREAM(OnOptionsRead)
+FW_BROADCAST_STREAM(OnOptionsWrite)
+FW_BROADCAST_STREAM(OnDesktopRead)
+FW_BROADCAST_STREAM(OnDesktopWrite)
+FW_BROADCAST_STREAM(OnColorsRead)
+FW_BROADCAST_STREAM(OnColorsWrite)
+FW_BROADCAST_STREAM(OnSessionRead)
+FW_BROADCAST_STREAM(OnSessionWrite)
 FW_BROADCAST0(OnProjectOpened)
 FW_BROADCAST0(OnProjectClosed)
 FW_BROADCAST0(OnLanguageChange)

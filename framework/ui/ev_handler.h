@@ -12,6 +12,10 @@
 
 #include "framework/base/base_object.h"
 
+// The options, desktop, colour and session broadcasts carry the stream being
+// read or written.
+class INIStream;
+
 class PEvHandler : public BaseObject {
 public:
     static constexpr uint32_t kDefaultPriority = 0x10000;
@@ -35,14 +39,14 @@ public:
     virtual void OnRun(uint32_t) {}
     virtual void OnStop(uint32_t) {}
     virtual void OnOptionsLoaded() {}
-    virtual void OnOptionsRead(uint32_t) {}
-    virtual void OnOptionsWrite(uint32_t) {}
-    virtual void OnDesktopRead(uint32_t) {}
-    virtual void OnDesktopWrite(uint32_t) {}
-    virtual void OnSessionRead(uint32_t) {}
-    virtual void OnSessionWrite(uint32_t) {}
-    virtual void OnColorsRead(uint32_t) {}
-    virtual void OnColorsWrite(uint32_t) {}
+    virtual void OnOptionsRead(INIStream*) {}
+    virtual void OnOptionsWrite(INIStream*) {}
+    virtual void OnDesktopRead(INIStream*) {}
+    virtual void OnDesktopWrite(INIStream*) {}
+    virtual void OnSessionRead(INIStream*) {}
+    virtual void OnSessionWrite(INIStream*) {}
+    virtual void OnColorsRead(INIStream*) {}
+    virtual void OnColorsWrite(INIStream*) {}
     virtual void OnMainWindowEvent(uint32_t) {}
     virtual void OnProjectOpened() {}
     virtual void OnProjectClosed() {}
@@ -108,14 +112,14 @@ void OnAfterLoadProgram(uint32_t a, uint32_t b);
 void OnRun(uint32_t a);
 void OnStop(uint32_t a);
 void OnOptionsLoaded();
-void OnOptionsRead(uint32_t a);
-void OnOptionsWrite(uint32_t a);
-void OnDesktopRead(uint32_t a);
-void OnDesktopWrite(uint32_t a);
-void OnColorsRead(uint32_t a);
-void OnColorsWrite(uint32_t a);
-void OnSessionRead(uint32_t a);
-void OnSessionWrite(uint32_t a);
+void OnOptionsRead(INIStream* stream);
+void OnOptionsWrite(INIStream* stream);
+void OnDesktopRead(INIStream* stream);
+void OnDesktopWrite(INIStream* stream);
+void OnColorsRead(INIStream* stream);
+void OnColorsWrite(INIStream* stream);
+void OnSessionRead(INIStream* stream);
+void OnSessionWrite(INIStream* stream);
 void OnProjectOpened();
 void OnProjectClosed();
 void OnLanguageChange();

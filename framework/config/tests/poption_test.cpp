@@ -75,11 +75,11 @@ TEST(POption, SessionOptionsAreWrittenOnlyOnTheSessionBroadcast) {
 
   INIStream stream;
   stream.SetSection("Session");
-  PEvHandlerDispatcher::OnSessionWrite(SessionStreamValue(stream));
+  PEvHandlerDispatcher::OnSessionWrite(&stream);
   ASSERT_TRUE(stream.SaveToMemory(0));
   EXPECT_EQ(stream.Memory().Text(), "[Session]\nSame=0\nSesText=t\n");
   stream.SetSection("Session").SetValue("1", "Same").SetValue("u", "SesText");
-  PEvHandlerDispatcher::OnSessionRead(SessionStreamValue(stream));
+  PEvHandlerDispatcher::OnSessionRead(&stream);
   EXPECT_EQ(session.GetValue(), 1u);
   EXPECT_STREQ(text.GetText(), "u");
 

@@ -15,9 +15,9 @@ TEST(DialogPlacements, WrittenAndReadBackOnTheDesktopBroadcasts)
     StoreDialogPlacement(10700, 440, 310);  // the Russian template keeps its own
     StoreDialogPlacement(700, 500, 320);    // replaces
     INIStream stream;
-    PEvHandlerDispatcher::OnDesktopWrite(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&stream)));
+    PEvHandlerDispatcher::OnDesktopWrite(&stream);
     ClearDialogPlacements();
-    PEvHandlerDispatcher::OnDesktopRead(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&stream)));
+    PEvHandlerDispatcher::OnDesktopRead(&stream);
     ASSERT_EQ(DialogPlacementList().size(), 2u);
     EXPECT_EQ(FindDialogPlacement(700)->width, 500);
     EXPECT_EQ(FindDialogPlacement(700)->height, 320);

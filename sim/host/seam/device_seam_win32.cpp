@@ -16,9 +16,15 @@ namespace {
 using sim::usb::BusEntry;
 using sim::usb::SimUsbDevice;
 
-// The sizes the platform's callers set in the size fields, on this platform.
+// The sizes the platform's callers set in the size fields, on this platform
+// (the detail record is byte-packed on 32-bit Windows only).
+#if defined(_WIN64)
+static_assert(sizeof(SP_DEVINFO_DATA) == 32 && sizeof(SP_DEVICE_INTERFACE_DATA) == 32 &&
+              sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 8);
+#else
 static_assert(sizeof(SP_DEVINFO_DATA) == 28 && sizeof(SP_DEVICE_INTERFACE_DATA) == 28 &&
               sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5);
+#endif
 
 constexpr GUID kUsbDeviceInterface = {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
 constexpr GUID kUsbClass = {0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};

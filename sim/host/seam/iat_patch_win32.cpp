@@ -24,7 +24,9 @@ std::vector<PatchedImport> patch_imports(HMODULE module, const std::vector<Impor
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     if (dos->e_magic != IMAGE_DOS_SIGNATURE) return patched;
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    if (nt->Signature != IMAGE_NT_SIGNATURE) return patched;
+    // PE32 in the 32-bit build, PE32+ in the 64-bit one: the header types are
+    // this process's, so only a module of the same kind is patched.
+    if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC) return patched;
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (dir.VirtualAddress == 0 || dir.Size == 0) return patched;
 
