@@ -62,46 +62,82 @@ else()
 endif()
 
 # The Wine prefix lives in the build tree; a CTest fixture makes it once and
-# keeps one wineserver for the run.
+# keeps one wineserver for the run. A named fixture ("setup") makes a second
+# prefix of its own, with its own wineserver and X server, for tests that
+# change the machine (HKLM, the Start menu, the system folder): they run one
+# at a time and never touch the shared prefix.
 function(voq_wine_fixture)
-  set(VOQ_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" PARENT_SCOPE)
-  set(prefix "${CMAKE_BINARY_DIR}/wineprefix")
-  add_test(NAME wine_prefix_setup COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" setup ${VOQ_WINEARCH})
-  set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
-  add_test(NAME wine_server_stop COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" cleanup ${VOQ_WINEARCH})
-  set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine)
+  set(name "${ARGV0}")
+  if(name)
+    set(prefix "${CMAKE_BINARY_DIR}/wineprefix-${name}")
+    set(fixture "wine_${name}")
+    set(suffix "_${name}")
+  else()
+    set(prefix "${CMAKE_BINARY_DIR}/wineprefix")
+    set(fixture wine)
+    set(suffix "")
+  endif()
+  add_test(NAME wine_prefix_setup${suffix}
+           COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" setup ${VOQ_WINEARCH})
+  set_tests_properties(wine_prefix_setup${suffix} PROPERTIES FIXTURES_SETUP ${fixture} TIMEOUT 600)
+  add_test(NAME wine_server_stop${suffix}
+           COMMAND "${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh" "${prefix}" cleanup ${VOQ_WINEARCH})
+  set_tests_properties(wine_server_stop${suffix} PROPERTIES FIXTURES_CLEANUP ${fixture})
+  if(name)
+    set_tests_properties(wine_prefix_setup${suffix} wine_server_stop${suffix} PROPERTIES RESOURCE_LOCK ${fixture})
+  endif()
 endfunction()
 
 # Registers a test command. Windows programs run under Wine (the toolchain's
 # emulator) and need the prefix fixture; GUI tests also get an X server.
+# WINE_PREFIX <name> runs it in the named prefix of voq_wine_fixture(<name>),
+# under that prefix's lock (one test at a time) and on its X server.
 function(voq_register_test name)
-  cmake_parse_arguments(ARG "GUI" "" "COMMAND" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "WINE_PREFIX" "COMMAND" ${ARGN})
   if(NOT ARG_COMMAND)
     set(ARG_COMMAND ${name})
   endif()
   add_test(NAME ${name} COMMAND ${ARG_COMMAND})
   if(WIN32)
-    set(env "VOQ_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "VOQ_WINEARCH=${VOQ_WINEARCH}")
+    if(ARG_WINE_PREFIX)
+      set(prefix "${CMAKE_BINARY_DIR}/wineprefix-${ARG_WINE_PREFIX}")
+      set(fixture "wine_${ARG_WINE_PREFIX}")
+    else()
+      set(prefix "${CMAKE_BINARY_DIR}/wineprefix")
+      set(fixture wine)
+    endif()
+    set(env "VOQ_WINEPREFIX=${prefix}" "VOQ_WINEARCH=${VOQ_WINEARCH}")
     if(ARG_GUI)
+      list(APPEND env "VOQ_GUI_TEST=1")
+      set_tests_properties(${name} PROPERTIES LABELS gui)
+    endif()
+    if(ARG_WINE_PREFIX)
+      # The named prefix has its own wineserver and display: its tests take
+      # its lock, not the shared display's.
+      set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK ${fixture})
+    elseif(ARG_GUI)
       # GUI tests run one at a time: each starts its own X server, and Wine
       # programs of one prefix share one wineserver, whose desktop belongs to
       # the first display that it saw.
-      list(APPEND env "VOQ_GUI_TEST=1")
-      set_tests_properties(${name} PROPERTIES LABELS gui)
       set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK voq_gui_display)
     endif()
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" FIXTURES_REQUIRED wine TIMEOUT 300)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" FIXTURES_REQUIRED ${fixture} TIMEOUT 300)
   endif()
 endfunction()
 
 # One GoogleTest executable and one CTest entry per tests/*_test.cpp of a
 # directory (one Wine start per unit, not per case). Files in tests/support/
 # are linked into each of them; tests/data/ is given as VOQ_TEST_DATA_DIR.
+# WINE_PREFIX names the Wine prefix they run in (voq_register_test).
 # FLAVOURS maps a file-name suffix to the framework copy the test links in
 # place of fw_rigger: "_tms_test=fw_tms". A *_gui_test runs under Xvfb, and
 # so does a flavoured one named *_gui_tms_test or *_gui_outrig_test.
 function(voq_add_unit_tests prefix dir)
-  cmake_parse_arguments(ARG "" "" "LIBS;FLAVOURS" ${ARGN})
+  cmake_parse_arguments(ARG "" "WINE_PREFIX" "LIBS;FLAVOURS" ${ARGN})
+  set(where)
+  if(ARG_WINE_PREFIX)
+    set(where WINE_PREFIX ${ARG_WINE_PREFIX})
+  endif()
   file(GLOB tests CONFIGURE_DEPENDS "${dir}/tests/*_test.cpp")
   file(GLOB support CONFIGURE_DEPENDS "${dir}/tests/support/*.cpp")
   if(WIN32)
@@ -125,9 +161,9 @@ function(voq_add_unit_tests prefix dir)
     target_link_libraries(${name} PRIVATE ${libs} GTest::gtest_main GTest::gmock)
     target_compile_definitions(${name} PRIVATE "VOQ_TEST_DATA_DIR=\"${dir}/tests/data\"")
     if(stem MATCHES "_gui(_tms|_outrig)?_test$")
-      voq_register_test(${name} GUI)
+      voq_register_test(${name} GUI ${where})
     else()
-      voq_register_test(${name})
+      voq_register_test(${name} ${where})
     endif()
   endforeach()
 endfunction()

@@ -22,6 +22,9 @@ public:
     // `text`: a bilingual literal or a message id. `value` and `delay` are
     // the caller's and read by nothing here.
     MSControl(uint32_t resourceId, uint8_t mode, bool waitCursor, uint32_t value, uint32_t delay, const char* text);
+    // The animation form playing an animation file (an .avi the animation
+    // control can play) in place of a resource.
+    MSControl(const std::string& animationFile, bool waitCursor, uint32_t value, uint32_t delay, const char* text);
     ~MSControl();
     MSControl(const MSControl&) = delete;
     MSControl& operator=(const MSControl&) = delete;
@@ -31,7 +34,10 @@ public:
     uint32_t Sequence() const { return sequence_; }
 
 private:
+    void Start(const char* source, uint8_t mode, bool waitCursor);
+
     std::string text_;
+    std::string animationFile_;
     std::unique_ptr<WaitBox> box_;
     HCURSOR savedCursor_ = nullptr;
     bool cursorChanged_ = false;

@@ -91,8 +91,10 @@ void WaitBox::SetupWindow()
                                      (clientH - kIconArea) / 2, kIconArea, kIconArea, dialog, nullptr,
                                      GetModule().Handle(), nullptr);
         if (animation_) {
-            ::SendMessageA(animation_, ACM_OPENA, reinterpret_cast<WPARAM>(GetModule().Handle()),
-                           reinterpret_cast<LPARAM>(source_));
+            // A file name is opened as a file: with a module the control
+            // would look for a resource of that name first.
+            HINSTANCE from = IS_INTRESOURCE(source_) ? GetModule().Handle() : nullptr;
+            ::SendMessageA(animation_, ACM_OPENA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(source_));
             ::SendMessageA(animation_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
         }
     } else if (reinterpret_cast<uintptr_t>(source_) <= 0xFFFF) {
