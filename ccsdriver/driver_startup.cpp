@@ -41,6 +41,9 @@ void DriverStartup()
 void DriverShutdown()
 {
     SaveDriverSettings();
+    // VOQ-MST may stay loaded (another module holds it): its slots must not
+    // point into this library any more. Null slots read as "no device".
+    RemoveTransport();
     DestroyBoard();
     FreeBoardParams(BoardRecord());
     CloseTraceLog();

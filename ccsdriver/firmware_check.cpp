@@ -5,24 +5,28 @@
 #include <cstring>
 
 #include "ccsdriver/board_commands.h"
+#include "ccsdriver/firmware_file.h"
 #include "ccsdriver/real_usb_device.h"
 #include "ccsdriver/usb_trace.h"
+#include "framework/base/datetime.h"
 
 namespace {
 
-constexpr char kMakerTag[] = "Korvan";  // with its NUL, 7 bytes
+constexpr uint32_t kSignatureDateFlags = 15;
 
+// The signature read as a DOS date (high 16 bits) and time (low 16 bits),
+// in the framework's date-time text.
 std::string DosDateTimeText(uint32_t value)
 {
-    FILETIME local;
-    SYSTEMTIME t = {};
-    if (!DosDateTimeToFileTime(static_cast<WORD>(value >> 16), static_cast<WORD>(value), &local) ||
-        !FileTimeToSystemTime(&local, &t))
-        return "?";
-    char text[32];
-    snprintf(text, sizeof text, "%02u.%02u.%04u %02u:%02u:%02u", t.wDay, t.wMonth, t.wYear, t.wHour, t.wMinute,
-             t.wSecond);
-    return text;
+    return PDateTime(value, false).LocalText(kSignatureDateFlags).c_str();
+}
+
+// The file name comes from the board: it names a file inside PodWare and
+// nothing else (no folder, no drive, no way up).
+bool IsPlainFileName(const std::string& name)
+{
+    if (name == "." || name == "..") return false;
+    return name.find_first_of("\\/:") == std::string::npos;
 }
 
 std::string HostFolder()
@@ -32,12 +36,6 @@ std::string HostFolder()
     std::string s(path);
     size_t slash = s.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : s.substr(0, slash + 1);
-}
-
-bool HasTrgExtension(const std::string& path)
-{
-    size_t dot = path.rfind('.');
-    return dot != std::string::npos && lstrcmpiA(path.c_str() + dot + 1, "trg") == 0;
 }
 
 uint32_t FileDosDateTime(HANDLE file)
@@ -74,8 +72,11 @@ bool RealUSBDevice::CheckFirmware(std::string& path, uint32_t& fileSignature)
     path.clear();
     fileSignature = 0;
     BoardSignature record;
-    ReadSignature(record);
-    if (record.signature == BoardSignature::kNone) return false;
+    bool read = ReadSignature(record);
+    // No signature read: nothing to compare. A board that answered with no
+    // signature but named its file was erased by an update that broke off;
+    // it goes on to the file, so that it is written again.
+    if (!read || (record.signature == BoardSignature::kNone && record.fileName.empty())) return false;
     signatureText_ = record.text;
     signatureRead_ = true;
     std::string extra = record.text.empty() ? std::string() : ", String: \"" + record.text + "\"";
@@ -89,6 +90,11 @@ bool RealUSBDevice::CheckFirmware(std::string& path, uint32_t& fileSignature)
              DosDateTimeText(record.signature).c_str(), record.fileName.c_str(), extra.c_str(), status.c_str());
     if (skipFirmwareUpdate_) return true;
 
+    if (record.fileName.empty()) return false;  // the board names no file
+    if (!IsPlainFileName(record.fileName)) {
+        UsbError("Firmware file name \"%s\" is not a plain file name\n", record.fileName.c_str());
+        return false;
+    }
     path = HostFolder() + "PodWare\\" + record.fileName;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -101,20 +107,8 @@ bool RealUSBDevice::CheckFirmware(std::string& path, uint32_t& fileSignature)
     DWORD got = 0;
     ReadFile(file, header, sizeof header, &got, nullptr);
     CloseHandle(file);
-    if (got >= 16 && memcmp(header, kMakerTag, sizeof kMakerTag) == 0)
-        memcpy(&fileSignature, header + 12, 4);
-    if (fileSignature != record.signature) return false;
+    if (got >= 16 && IsFirmwareImage(header, got)) memcpy(&fileSignature, header + 12, 4);
+    if (record.signature == BoardSignature::kNone || fileSignature != record.signature) return false;
     UsbTrace("File signature match\n");
     return true;
-}
-
-bool RealUSBDevice::FirmwareExists(const std::string& path)
-{
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    if (HasTrgExtension(path)) {
-        FlashEnd(2);
-        return false;
-    }
-    UsbError("Failed to open file '%s'", path.c_str());
-    return false;
 }

@@ -5,6 +5,7 @@
 #include "ccsdriver/board_config.h"
 #include "ccsdriver/gti_api.h"
 #include "ccsdriver/gti_frame.h"
+#include "ccsdriver/host_menu.h"
 #include "ccsdriver/master_link.h"
 #include "framework/base/sys_trace.h"
 #include "framework/ui/ml_text.h"
@@ -59,6 +60,7 @@ GTI_EXPORT int32_t GTI_INIT_EX(uint32_t, const char* pathName, uint32_t, const c
         uint32_t podMode = (signature && *signature) ? 1 : 2;
         if (SetGtiError(Master_Init(podMode)).flag) return -1;
         if (SetGtiError(ApplyJtagSpeed()).flag) return -1;
+        StartHostWindowFinder();
         SelectTmsDevice();
         return static_cast<int32_t>(SetGtiError(Master_Stop()).flag);
     });

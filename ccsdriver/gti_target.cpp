@@ -2,10 +2,12 @@
 // Master_ call inside the frame. The TMS320C54x addresses memory in 16-bit
 // words; the host exchanges 32-bit slots, so blocks are narrowed and widened.
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "ccsdriver/gti_api.h"
 #include "ccsdriver/gti_frame.h"
+#include "ccsdriver/host_menu.h"
 #include "framework/base/hooks.h"
 #include "framework/base/sys_trace.h"
 #include "master/exports/master_api.h"
@@ -63,6 +65,9 @@ GTI_EXPORT int32_t GTI_QUIT()
 {
     return GtiGuard<int32_t>(-1, [&] {
         GtiScope scope("GTI_QUIT");
+        // The menu, its window hook and the timer go here, on the host's
+        // thread and outside the loader lock; GTI_INIT_EX brings them back.
+        StopHostWindowFinder();
         return Operation([] { return Master_Kill(); });
     });
 }
@@ -132,6 +137,18 @@ GTI_EXPORT int32_t GTI_WRITEREG(void*, uint32_t regId, const uint32_t* pValue)
     });
 }
 
+namespace {
+
+class ReadLevelScope {
+public:
+    ReadLevelScope() { ++g_readLevel; }
+    ~ReadLevelScope() { --g_readLevel; }
+    ReadLevelScope(const ReadLevelScope&) = delete;
+    ReadLevelScope& operator=(const ReadLevelScope&) = delete;
+};
+
+}  // namespace
+
 GTI_EXPORT int32_t GTI_READMEM_BLK(void*, uint32_t address, uint32_t space, uint32_t count, uint32_t, uint32_t,
                                    uint32_t, uint32_t, uint32_t* out)
 {
@@ -148,13 +165,14 @@ GTI_EXPORT int32_t GTI_READMEM_BLK(void*, uint32_t address, uint32_t space, uint
             return -1;
         }
         // Zeroed: after a failure the host's slots get zeros, not old heap.
-        uint16_t* words = new (std::nothrow) uint16_t[count ? count : 1]();
+        std::unique_ptr<uint16_t[]> words(new (std::nothrow) uint16_t[count ? count : 1]());
         if (!words) return -1;
-        ++g_readLevel;
-        int32_t result = Operation([&] { return Master_ReadMemory(space, address, count, words); });
+        // Whatever leaves this scope, also an exception that the export's
+        // guard catches, the level goes back: a level left at 1 would refuse
+        // every later block read as recursive.
+        ReadLevelScope level;
+        int32_t result = Operation([&] { return Master_ReadMemory(space, address, count, words.get()); });
         for (uint32_t i = 0; i < count; ++i) out[i] = words[i];
-        --g_readLevel;
-        delete[] words;
         return result;
     });
 }

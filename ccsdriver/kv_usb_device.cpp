@@ -255,6 +255,7 @@ bool KvUSBDevice::Reinit()
     handle_ = INVALID_HANDLE_VALUE;
     for (uint32_t attempt = 0; attempt < kReopenAttempts; ++attempt) {
         HANDLE handle = Open(path_.c_str());
+        if (handle == INVALID_HANDLE_VALUE) handle = OpenMovedBoard();
         if (handle != INVALID_HANDLE_VALUE) {
             Init(handle);
             return true;
@@ -263,6 +264,24 @@ bool KvUSBDevice::Reinit()
     }
     UsbTrace("Re-initialization failed\n");
     return false;
+}
+
+HANDLE KvUSBDevice::OpenMovedBoard()
+{
+    // A boot loader may enumerate under another path than the firmware did:
+    // the first free board of the service is taken instead.
+    KvUSBDeviceList list;
+    list.Build(true, kKvUsbService, kUsbDeviceInterfaceGuid);
+    for (const auto& element : list.Elements()) {
+        if (element->inUse) continue;
+        if (lstrcmpiA(element->path.c_str(), path_.c_str()) == 0) return INVALID_HANDLE_VALUE;
+        HANDLE handle = Open(element->path.c_str());
+        if (handle == INVALID_HANDLE_VALUE) return handle;
+        UsbTrace("Re-initialization: the board came back as \"%s\"\n", element->path.c_str());
+        path_ = element->path;
+        return handle;
+    }
+    return INVALID_HANDLE_VALUE;
 }
 
 std::string KvUSBDevice::Describe(bool force) const

@@ -67,6 +67,9 @@ public:
 
 protected:
     void ResetFields();
+    // Opens the first free board when it is listed under another path than
+    // the kept one; invalid when there is none.
+    HANDLE OpenMovedBoard();
     void SetSequenceNumber(uint8_t number) { sequence_ = static_cast<uint8_t>((sequence_ & 0xE0) | (number & 0x1F)); }
 
     IOBuffer buffer_{32768, 32768};

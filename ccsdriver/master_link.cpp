@@ -68,9 +68,26 @@ uint32_t __attribute__((stdcall)) UsbGetTargetReply(void* buffer, uint32_t* byte
     IOBuffer& io = g_board->Buffer();
     uint32_t inSize = g_board->InBufferSize();
     io.ClearIn();
-    uint8_t* in = io.Reserve(inSize);
-    if (!g_board->Read(inSize, in)) return 4;
-    uint32_t got = g_board->LastCount();
+    if (!g_board->Read(inSize, io.Reserve(inSize))) return 4;
+    io.Received(g_board->LastCount());
+    // A reply longer than the board's in-buffer comes in several reads: the
+    // rest is read here, or it would be taken for the start of the next
+    // reply. Bounded: each read by the time-out, the whole by the longest
+    // reply the master reports (its area and a little more), and it stops
+    // at the first read that brings nothing.
+    if (io.InSize() >= 4) {
+        const uint64_t want = static_cast<uint64_t>(GetLe32(io.InData())) + 4;
+        const uint64_t most = want < kMaxMasterReplyRead ? want : kMaxMasterReplyRead;
+        while (io.InSize() < most) {
+            uint32_t ask = static_cast<uint32_t>(most - io.InSize());
+            if (ask > inSize) ask = inSize;
+            if (!g_board->Read(ask, io.Reserve(ask))) return 4;
+            if (g_board->LastCount() == 0) break;
+            io.Received(g_board->LastCount());
+        }
+    }
+    const uint8_t* in = io.InData();
+    uint32_t got = io.InSize();
     // Fewer than 4 bytes carry no length: report none (the master then
     // raises its time-out) rather than the previous reply's length.
     uint32_t length = 0;
@@ -97,6 +114,13 @@ void InstallTransport()
     SendTargetRequest = UsbSendTargetRequest;
     GetTargetReply = UsbGetTargetReply;
     SetTargetTimeout = UsbSetTargetTimeout;
+}
+
+void RemoveTransport()
+{
+    SendTargetRequest = nullptr;
+    GetTargetReply = nullptr;
+    SetTargetTimeout = nullptr;
 }
 
 bool OpenBoard()

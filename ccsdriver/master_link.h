@@ -11,6 +11,8 @@ class RealUSBDevice;
 // The master's reply area: a reply longer than this is never copied.
 constexpr uint32_t kMasterReplyArea = 2008;
 constexpr uint32_t kMasterConfigSize = 158;
+// The most of one reply that is read, length field included.
+constexpr uint32_t kMaxMasterReplyRead = 65536;
 
 uint32_t __attribute__((stdcall)) UsbSendTargetRequest(const void* data, uint32_t byteCount);
 uint32_t __attribute__((stdcall)) UsbGetTargetReply(void* buffer, uint32_t* byteCount);
@@ -41,3 +43,5 @@ void BuildMasterConfig(uint32_t jtagSpeed, uint8_t (&record)[kMasterConfigSize])
 uint32_t ApplyJtagSpeed();
 // Stores the transport functions into VOQ-MST's slots.
 void InstallTransport();
+// Clears them again.
+void RemoveTransport();

@@ -58,16 +58,13 @@ IOBuffer& RealUSBDevice::Begin(uint32_t code)
 
 void RealUSBDevice::WaitForEvent()
 {
-    // Lets messages sent to this thread through while the board works; the
-    // wait ends with the event or the time-out.
+    // Nothing in this system sets the event. The wait yields while messages
+    // are sent to this thread but never delivers them: a message handled in
+    // the middle of a board command could re-enter the driver.
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs_) {
         DWORD r = MsgWaitForMultipleObjects(1, &event_, FALSE, 0, QS_SENDMESSAGE);
         if (r == WAIT_OBJECT_0) return;
-        if (r == WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // delivers the sent messages
-        }
         Idle();
     }
 }
@@ -364,31 +361,6 @@ bool RealUSBDevice::SetDebug()
     return value == kSetDebugAnswer;
 }
 
-uint32_t RealUSBDevice::FlashInit()
-{
-    Begin(kCmdFlashInit).PutU32(kCommandKey);
-    uint32_t word = 0;
-    if (Transact()) buffer_.GetU32(word);
-    return word;
-}
-
-uint32_t RealUSBDevice::WriteFlash(const void* data, uint32_t byteCount, uint32_t address)
-{
-    UsbTrace("Writing Flash: Addr = %08X, len = %u...", address, byteCount);
-    IOBuffer& out = Begin(kCmdLoadTarget);
-    out.PutU32(address);
-    out.PutU32(byteCount);
-    out.PutBytes(data, byteCount);
-    if (!Transact()) {
-        UsbTrace("Error!\n");
-        return 0;
-    }
-    uint32_t status = 0;
-    buffer_.GetU32(status);
-    UsbTrace("%s\n", FlashStatusName(status));
-    return 1;
-}
-
 bool RealUSBDevice::StartTarget()
 {
     Begin(kCmdStartTarget).PutU32(kCommandKey);
@@ -413,14 +385,11 @@ bool RealUSBDevice::Connect()
     if (WasError()) return false;
     UsbTrace("Status: %08X\n", boardStatus_);
 
-    if (!match && !skipFirmwareUpdate_ && !path.empty() && FirmwareExists(path)) {
-        // Writing new firmware into the board comes with a later version of
-        // the driver; until then the board keeps the firmware it holds.
-        UsbTrace("Firmware update skipped: the board keeps its firmware\n");
-    }
+    const bool update = !match && !skipFirmwareUpdate_ && !path.empty() && FirmwareExists(path);
+    if (update && !(boardStatus_ & kBootBit) && !RestartIntoBootLoader()) return false;
     if (boardStatus_ & kBootBit) {
-        bool started = StartTarget();
-        if (!started) return false;
+        if (update && !UpdateFirmware(path, fileSignature)) return false;
+        if (!StartTarget()) return false;
         if (boardStatus_ & kBootBit) return true;  // skip-firmware-update: left in the boot loader
     }
 

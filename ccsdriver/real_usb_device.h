@@ -55,6 +55,10 @@ public:
     // PodWare beside the host program; `path` is empty when there is none.
     bool CheckFirmware(std::string& path, uint32_t& fileSignature);
     bool FirmwareExists(const std::string& path);
+    // Writes a HEX file (runs of up to `chunkLimit` bytes per LOAD_TARGET;
+    // 0 writes each record alone) or a binary image into the flash; false
+    // on a bad file, a failed transfer or any flash status but FLASH_OK.
+    bool LoadFirmware(uint32_t chunkLimit, const std::string& path);
 
     uint32_t LastStatus() const { return lastStatus_; }
     uint32_t BoardStatus() const { return boardStatus_; }
@@ -82,6 +86,13 @@ private:
     void Drain();
     bool ReadReply();
     bool StartTarget();
+    bool LoadImage(const std::vector<uint8_t>& file, const std::string& path);
+    // RESET_TARGET, re-open, GET_STATUS, SET_EXCHANGE; true in the boot loader.
+    bool RestartIntoBootLoader();
+    // FLASH_INIT, re-open, the file, WR_SIGNAT, between the FlashBegin and
+    // FlashEnd notices.
+    bool UpdateFirmware(const std::string& path, uint32_t fileSignature);
+    bool WriteFirmware(const std::string& path, uint32_t fileSignature);
 
     uint32_t boardStatus_ = 0;
     uint32_t bootVersion_ = 0;

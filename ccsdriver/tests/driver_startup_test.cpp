@@ -75,6 +75,10 @@ TEST_F(DriverLoad, StartupFillsTheSlotsAndHooksAndReadsTheSettings)
     DrvSetJtagSpeed(2);
     DriverShutdown();
     EXPECT_NE(&TraceLogWrite, g_fwHooks.traceSink) << "no log after the unload line";
+    // A master library that stays loaded must not call into the unloaded driver.
+    EXPECT_EQ(nullptr, SendTargetRequest);
+    EXPECT_EQ(nullptr, GetTargetReply);
+    EXPECT_EQ(nullptr, SetTargetTimeout);
     ResetDriverSettings();
     LoadDriverSettings();
     EXPECT_EQ(2u, DrvJtagSpeed()) << "written back at unload";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "ccsdriver/board_config.h"
@@ -26,6 +27,20 @@ TEST_F(ExportFrame, HeaderNamesTheHostTheExportAndItsArguments)
 
 uint64_t g_fakeNow = 0;
 uint64_t FakeCounter() { return g_fakeNow; }
+
+TEST_F(ExportFrame, PointerParameterShowsTheAddressAndTheWordThere)
+{
+    // The address as 32 bits (the host's pointers are), then the word it holds.
+    alignas(8) static uint32_t word = 0x12345678;
+    char expected[64];
+    snprintf(expected, sizeof expected, "  pHandle = 0x%08X (0x12345678)\n",
+             static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&word)));
+    GtiTraceParam(GtiParam::PointerAndValue, "pHandle", &word);
+    GtiTraceParam(GtiParam::PointerAndValue, nullptr, nullptr, true);
+    ASSERT_EQ(2u, Trace().size());
+    EXPECT_EQ(expected, Trace()[0]);
+    EXPECT_EQ("  => 0x00000000 (0x00000BAD)\n", Trace()[1]);
+}
 
 TEST_F(ExportFrame, ClosingBraceShowsTheTimeFromAMillisecondOn)
 {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "ccsdriver/usb_device_list.h"
 #include "ccsdriver/usb_trace.h"
 #include "sim/usb/sim_usb_device.h"
 #include "support/usb_capture.h"
@@ -182,6 +183,30 @@ TEST_F(KvUsbDeviceTest, ReinitReopensTheKeptPath)
     EXPECT_TRUE(board.Reinit());
     EXPECT_TRUE(board.IsOpen());
     EXPECT_EQ(1u, device.open_handles());
+}
+
+TEST_F(KvUsbDeviceTest, FailedEnumerationAndTheElementDump)
+{
+    Plug();
+    device.faults().enumeration_fails = true;
+    EXPECT_FALSE(KvUSBDevice().IsOpen());
+    EXPECT_TRUE(UsbCapture::Saw(
+        "No devices with GUID { A5DCBF10, 6530, 11D2, 90, 1F, 00, C0, 4F, B9, 51, ED }\n"));
+
+    device.faults().enumeration_fails = false;
+    KvUSBDeviceList list;
+    list.Build(true, kKvUsbService, kUsbDeviceInterfaceGuid);
+    ASSERT_EQ(1u, list.Elements().size());
+    UsbCapture::Clear();
+    list.Dump(*list.Elements()[0]);
+    std::string all;
+    for (const std::string& line : UsbCapture::Traces()) all += line;
+    for (const std::string& line :
+         {"Device Path:        \"" + device.config().identity.path + "\"\n",
+          std::string("Description:        \"VOQ JTAG Emulator\"\nIn Use:             No\n"),
+          std::string("Service:            \"KVUSBDEV\"\n"), std::string("Manufacturer:       \"Korvan\"\n"),
+          std::string("Location Info:      \"Port_#0002.Hub_#0001\"\n")})
+        EXPECT_NE(std::string::npos, all.find(line)) << line << all;
 }
 
 }  // namespace

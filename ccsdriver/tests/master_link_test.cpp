@@ -171,6 +171,20 @@ TEST_F(MasterReply, OverlongReplyIsCappedAtTheReplyAreaButReportedWhole)
     for (uint32_t i = 2008; i < sizeof area; ++i) ASSERT_EQ(0xCC, area[i]) << i;
 }
 
+TEST_F(MasterReply, ReplyLongerThanTheInBufferIsReadWholeAndTheNextOneStaysInStep)
+{
+    device->config().in_buffer_size = 256;
+    ASSERT_EQ(0, GTI_INIT_EX(0, "", 0, "", 0, 0, 0, 0, 0));
+    ASSERT_EQ(256u, Board()->InBufferSize());
+    ReplyFault overlong{ReplyFault::Kind::Overlong, 700};
+    ASSERT_EQ(0u, Exchange(&overlong));
+    EXPECT_EQ(LastMasterPacket()->reply_bytes - 4, length);
+    EXPECT_GT(length, 700u);
+    EXPECT_EQ(0u, device->pending_reply_bytes());
+    ASSERT_EQ(0u, Exchange());
+    EXPECT_EQ(LastMasterPacket()->reply_bytes - 4, length);
+}
+
 TEST_F(MasterReply, ShortOrMissingReplyNeverReportsTheOldLength)
 {
     ASSERT_EQ(0u, Exchange());

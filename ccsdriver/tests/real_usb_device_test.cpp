@@ -207,44 +207,6 @@ TEST_F(BoardProtocolTest, BoardInBootLoaderIsStarted)
     EXPECT_TRUE(UsbCapture::Saw("Error: BOOT_BIT is on after START_TARGET\n"));
 }
 
-// The firmware file lies in PodWare beside the host program (this test).
-std::string PodWareFile(const std::string& name)
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    folder = folder.substr(0, folder.find_last_of('\\') + 1) + "PodWare";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder + "\\" + name;
-}
-
-TEST_F(BoardProtocolTest, FirmwareFileIsComparedButTheBoardKeepsItsFirmware)
-{
-    device.config().firmware.file_name = "ccsdriver_board_test.bin";
-    std::string file = PodWareFile("ccsdriver_board_test.bin");
-    // A binary image: maker tag, header size, and the signature at byte 12.
-    uint8_t header[36] = {'K', 'o', 'r', 'v', 'a', 'n', 0, 0, 36, 0, 0, 0};
-    for (uint32_t signature : {device.config().firmware.signature, 0x11111111u}) {
-        memcpy(header + 12, &signature, 4);
-        FILE* f = fopen(file.c_str(), "wb");
-        ASSERT_NE(nullptr, f);
-        fwrite(header, 1, sizeof header, f);
-        fclose(f);
-        UsbCapture::Clear();
-        auto board = Open();
-        std::string path;
-        uint32_t fileSignature = 0;
-        EXPECT_EQ(signature == device.config().firmware.signature, board->CheckFirmware(path, fileSignature));
-        EXPECT_EQ(file, path);
-        EXPECT_EQ(signature, fileSignature);
-        EXPECT_TRUE(board->Connect());
-        EXPECT_EQ(signature != device.config().firmware.signature,
-                  UsbCapture::Saw("Firmware update skipped: the board keeps its firmware\n"));
-        EXPECT_EQ(0u, device.flash_inits());
-    }
-    DeleteFileA(file.c_str());
-}
-
 TEST_F(BoardProtocolTest, CommandNamesAndFlashStatusNames)
 {
     g_usbTrace.level = 0;

@@ -5,7 +5,7 @@
 //
 //   cc_app [--driver PATH] [--no-sim] [--control-codes] [--log-on] [--tck N]
 //          [--no-window] [--chain alone|before|after|both] [--board-absent]
-//          [--pod-silent N] [--unplug-at N]
+//          [--pod-silent N] [--unplug-at N] [--unload-with-menu]
 //
 // By default the driver's device calls are led to the simulated emulator
 // (sim/usb: the USB device, the pod and its TMS320C54x target) through the
@@ -16,7 +16,11 @@
 // driver the one without "WDF" in its version text. The failure paths:
 // --board-absent (the simulated board is not on the bus), --pod-silent N (the
 // pod leaves the next N master requests unanswered), --unplug-at N (the board
-// is pulled when the N-th master request has been written). The exit code is
+// is pulled when the N-th master request has been written). With
+// --unload-with-menu the host only initialises the driver, waits for its menu
+// in the main window and unloads the driver while the menu is in place, then
+// keeps driving its window and message loop: nothing may call into the
+// unloaded module, and the window must be left as it was. The exit code is
 // 0 when every step passed.
 #include <windows.h>
 
@@ -39,6 +43,7 @@ struct Options {
     bool wdf = true;
     bool window = true;
     bool board_absent = false;
+    bool unload_with_menu = false;
     sim::usb::EmulatorLayout layout;
     std::uint32_t pod_silent = 0;
     std::uint32_t unplug_at = 0;
@@ -47,7 +52,8 @@ struct Options {
 
 void usage() {
     std::printf("usage: cc_app [--driver PATH] [--no-sim] [--control-codes] [--log-on] [--tck N] [--no-window]\n"
-                "              [--chain alone|before|after|both] [--board-absent] [--pod-silent N] [--unplug-at N]\n");
+                "              [--chain alone|before|after|both] [--board-absent] [--pod-silent N] [--unplug-at N]\n"
+                "              [--unload-with-menu]\n");
 }
 
 bool number(const char* text, std::uint32_t max, std::uint32_t& value) {
@@ -82,6 +88,8 @@ bool parse(int argc, char** argv, Options& o) {
             if (!number(argv[++i], 1000000, o.pod_silent)) return false;
         } else if (a == "--unplug-at" && i + 1 < argc) {
             if (!number(argv[++i], 1000000, o.unplug_at) || o.unplug_at == 0) return false;
+        } else if (a == "--unload-with-menu") {
+            o.unload_with_menu = true;
         } else if (a == "--no-window") {
             o.window = false;
         } else {
@@ -156,6 +164,49 @@ std::string menu_bar_text(HWND hwnd) {
     return text;
 }
 
+// Pumps for `ms`, opening each popup of the menu bar as a user would.
+void drive_window(HWND hwnd, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        HMENU bar = GetMenu(hwnd);
+        for (int i = 0; bar && i < GetMenuItemCount(bar); ++i)
+            if (HMENU popup = GetSubMenu(bar, i))
+                SendMessageA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), static_cast<LPARAM>(i));
+        DrawMenuBar(hwnd);
+        pump_messages();
+        Sleep(20);
+    }
+}
+
+// Initialises the driver, waits for its menu and unloads it while the menu
+// is in place; true when the window comes back as it was.
+bool unload_with_menu(HWND window, HMODULE module, const sim::host::GtiApi& api,
+                      std::unique_ptr<sim::host::DeviceSeam>& seam) {
+    const std::string before = menu_bar_text(window);
+    const LONG_PTR own_proc = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    const int32_t rc = api.INIT_EX ? api.INIT_EX(0, "", 0, "", 0, 0, 0, 0, 0) : -1;
+    std::printf("[%s] GTI_INIT_EX: %d\n", rc == 0 ? " ok " : "FAIL", rc);
+    bool menu = false;
+    for (DWORD start = GetTickCount(); !menu && GetTickCount() - start < 5000;) {
+        drive_window(window, 100);
+        menu = menu_bar_text(window).find("VOQ-TMS") != std::string::npos;
+    }
+    std::printf("[%s] menu bar with the driver: %s\n", menu ? " ok " : "FAIL", menu_bar_text(window).c_str());
+    const BOOL freed = FreeLibrary(module);
+    std::printf("[%s] FreeLibrary with the menu in place\n", freed ? " ok " : "FAIL");
+    seam.reset();
+    // A few timer periods of menus and messages: a timer or window hook left
+    // behind would call into the unloaded module here.
+    drive_window(window, 3500);
+    const std::string after = menu_bar_text(window);
+    const bool same_bar = after == before;
+    const bool same_proc = GetWindowLongPtrA(window, GWLP_WNDPROC) == own_proc;
+    std::printf("[%s] menu bar after the unload: %s\n", same_bar ? " ok " : "FAIL", after.c_str());
+    std::printf("[%s] window procedure after the unload: %s\n", same_proc ? " ok " : "FAIL",
+                same_proc ? "the host's own" : "still replaced");
+    return rc == 0 && menu && freed && same_bar && same_proc;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -203,6 +254,14 @@ int main(int argc, char** argv) {
     sim::host::GtiApi api;
     if (!api.bind(module))
         for (const std::string& name : api.missing) std::printf("[info] GetProcAddress(\"%s\"): not exported\n", name.c_str());
+
+    if (options.unload_with_menu) {
+        const bool unloaded = window && unload_with_menu(window, module, api, seam);
+        if (window) DestroyWindow(window);
+        pump_messages();
+        std::printf("%s\n", unloaded ? "unload passed" : "unload failed");
+        return unloaded ? 0 : 1;
+    }
 
     sim::host::SessionOptions& session_options = options.session;
     session_options.pump = pump_messages;
