@@ -25,10 +25,15 @@
 //    matched; a block whose 0x90000903 lies before P is left.
 //  - 0x93000903, 0 marks the end of a block every pass of which failed; it
 //    does nothing. 0x81000903 ends the script.
-//  - A script that ends early emits fewer units than its footprint. The host
-//    never reads past such an end unchecked: the waiter of the unit that
-//    decided the early end (an ACK that stayed WAIT, a core not halted)
-//    comes first in the pending log and raises, which drops the rest.
+//  - Every run answers its fixed footprint, whatever path it takes: one unit
+//    for every capturing step reachable from P (through jumps and falling
+//    through, up to the 0x81000903 entries), in list order. A script that
+//    ends early (a block whose passes all WAITed, a check that failed) still
+//    answers the whole footprint; the units it did not reach read 0, which
+//    no acknowledge accepts. The batch's reply is therefore as long as the
+//    host counted it, and a shorter one is refused as a whole; the waiter
+//    of the unit that decided the early end comes first in the pending log
+//    and raises, which drops the rest.
 // Every script starts and ends with the TAP in Run-Test/Idle and assumes the
 // debug port's instruction register holds APACC: the host runs scripts only
 // after an APACC access and with the engine idle.

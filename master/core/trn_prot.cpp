@@ -97,13 +97,24 @@ void trn_prot::end_batch() {
         record_.raise(rc::output_overflow);
     }
     put_word(cmd::end_of_batch);
+    // The units the batch's waiters will read: a reply that stops short of
+    // them is no answer to this batch, whatever its echo says.
+    const uint64_t expected_bytes = 2 * uint64_t{reply_counter_};
+    const bool collecting = record_.held_code == error_record::collect_armed;
     send();
     const uint32_t echo = receive();
-    if (echo != cmd::end_of_batch)
+    if (echo != cmd::end_of_batch || reply_length_ < expected_bytes)
         fail_echo(echo);
-    log_.complete_all();
+    // The next batch counts from here: a completion may already queue
+    // commands for it.
     reply_counter_ = 2;
     ++batch_count_;
+    if (collecting && record_.held_code != error_record::collect_armed) {
+        // The failure was only collected: nothing of this reply is used.
+        log_.drop_all();
+        return;
+    }
+    log_.complete_all();
 }
 
 bool trn_prot::reserve(uint32_t reply_units_needed, uint32_t request_words) {

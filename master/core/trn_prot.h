@@ -23,9 +23,11 @@
 //    exchange a pending batch first, then go alone.
 //  - The transport time-out is set to 1000 ms before the first receive and
 //    again only if that failed.
-//  - Replies shorter than the echo (or than a control command's data) are
-//    refused with 0x0D390047; the reply area beyond the received length is
-//    zeroed, so no waiter reads bytes of an earlier reply.
+//  - Replies shorter than the echo, than a control command's data, or than
+//    the units the batch's waiters were counted for are refused with
+//    0x0D390047 and no waiter is completed from them; the reply area beyond
+//    the received length is zeroed, so nothing reads bytes of an earlier
+//    reply.
 #pragma once
 
 #include <bit>

@@ -270,6 +270,29 @@ TEST(ArmMemApBlocks, WaitThatOutlastsAScriptIsReportedAndTheNextCallRecovers)
     }
 }
 
+// A script that ends early (every pass of its retry block WAITed) still
+// answers its whole footprint, and its checker reports the WAIT; a pod that
+// cut that reply short would be refused as a whole, never read as data.
+// (A JTAG read captures only inside its retry block, so an early end leaves
+// nothing out there; the Serial Wire one skips its data phase.)
+TEST(ArmMemApBlocks, ScriptThatEndsEarlyAnswersItsWholeFootprint)
+{
+    for (bool swd : wires) {
+        for (bool cut : {false, true}) {
+            arm_rig rig(swd);
+            download_scripts(rig);
+            fill(rig, ram, 8);
+            rig.pod.dap.stick_after = 5;
+            rig.pod.cut_early_script_reply = cut;
+            std::vector<uint32_t> got(8, 0);
+            EXPECT_EQ(rig.run([&] { rig.device.ap.read_block(got.data(), 6, ram); }),
+                      cut && swd ? rc::invalid_reply : rc::dp_wait_timeout)
+                << wire_name(swd) << " " << cut;
+            EXPECT_EQ(got, std::vector<uint32_t>(8, 0)) << wire_name(swd) << " " << cut;
+        }
+    }
+}
+
 TEST(ArmMemApBlocks, CountZeroTouchesNothing)
 {
     for (bool swd : wires) {
