@@ -238,6 +238,11 @@ void check_sticky_errors(dap_regset& set);
 // (32-bit accesses, no increment); the batch is sent.
 void power_up(dap_regset& set, uint32_t apsel);
 
+// Serial Wire, when the engine has lost the line state (a recovery): a line
+// reset, the DPIDR read the port then expects, and its sticky flags
+// cleared. Every Serial Wire frame is prepared through it.
+void resume_line(dap_regset& set);
+
 // The debug port's identification value: JTAG the IDCODE register (its
 // instruction register and image forgotten first), Serial Wire DPIDR.
 uint32_t read_port_id(dap_regset& set, tapregister& idcode);

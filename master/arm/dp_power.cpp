@@ -104,6 +104,22 @@ void power_up(dap_regset& set, uint32_t apsel)
     set.prot().end_batch();
 }
 
+void resume_line(dap_regset& set)
+{
+    if (!set.swd() || !set.engine.line_reset_due)
+        return;
+    // The frame the target waited in is ended by the reset (which clears
+    // the flag first: the reads below are accesses too); what the port's
+    // registers hold is read again, and a sticky flag the broken frame left
+    // is cleared so that the access that follows is not refused.
+    set.engine.line_reset();
+    set.forget_all();
+    set.dpidr.get();
+    if ((fresh_stat(set) & dp::sticky_swd) != 0)
+        set.abort.set(dp::abort_clear_sticky);
+    set.stat.forget();
+}
+
 uint32_t read_port_id(dap_regset& set, tapregister& idcode)
 {
     if (set.swd()) {

@@ -37,6 +37,7 @@ void rw_dp_reg::set_out_bits(unsigned first, unsigned n, uint64_t value)
 
 void rw_dp_reg::prepare(uint32_t rnw, uint32_t data, uint32_t address)
 {
+    resume_line(set_);
     read_waiter.reset();
     const uint32_t a = (address >> 2) & 3u;
     if (!set_.swd()) {

@@ -113,6 +113,10 @@ void error_record::recover(uint32_t old_code) {
         pod_resync();
     if ((steps & recovery::tap_unknown) != 0 && chain != nullptr)
         chain->forget_state();
+    // A batch abandoned on the way (the pod re-synced or the TAP state lost)
+    // may have ended inside a Serial Wire frame.
+    if ((steps & (recovery::resync | recovery::tap_unknown)) != 0 && chain != nullptr)
+        chain->forget_line_state();
     if ((steps & recovery::chain_redetect) != 0)
         chain_redetect();
     if ((steps & recovery::reconfigure) != 0 && code == 0 && master != nullptr)

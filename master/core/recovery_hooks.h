@@ -24,6 +24,10 @@ public:
     virtual void complete_batch() = 0;
     // Recovery "TAP unknown": the current TAP state becomes unknown.
     virtual void forget_state() = 0;
+    // Recovery "TAP unknown" on a Serial Wire: an abandoned frame may leave
+    // the target waiting for its data phase, so the next debug-port access
+    // begins with a line reset (nothing to do over JTAG).
+    virtual void forget_line_state() = 0;
     // Recovery "chain re-detect": the chain detection (measure the chain).
     // Called between the slowest clock setting and the kept one.
     virtual void detect_chain() = 0;

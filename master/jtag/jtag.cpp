@@ -120,6 +120,20 @@ void jtag::select_wire(uint32_t swd)
     prot_.end_batch();
     tap_state = tap::unknown;
     wire_mode = swd;
+    line_reset_due = false;
+}
+
+void jtag::line_reset()
+{
+    prot_.set_default_end_state(end_state::write);
+    last_mode = scan_mode::write;
+    flush_pending();
+    prot_.set_current_end_state(end_state::write);
+    room_for_steps(5);
+    for (int i = 0; i < 4; ++i)
+        step(0xFFFF, 0xFFFF);
+    step(0xFFFF, 0x0000);
+    line_reset_due = false;
 }
 
 void jtag::enter_idle()

@@ -72,11 +72,15 @@ public:
 
     // chain_hooks
     void forget_state() override { tap_state = tap::unknown; }
+    void forget_line_state() override { line_reset_due = wire_mode != 0; }
     void attach_reply() override;
     void detect_chain() override { measure_chain(); }
 
     void reset_tap();
     void select_wire(uint32_t swd);
+    // Serial Wire: more than 50 clocks with the data line high, then idle
+    // clocks; the debug port then expects a DPIDR read.
+    void line_reset();
     void flush_pending();
     void enter_idle();
     void idle_clocks(uint32_t n);
@@ -99,6 +103,9 @@ public:
 
     uint32_t tap_state = tap::unknown;
     uint32_t wire_mode = 0;
+    // Serial Wire: the line state is unknown, the next debug-port access
+    // begins with a line reset.
+    bool line_reset_due = false;
     uint32_t reset_line = 0;
     uint32_t dr_bypass_length = 0;
     uint32_t ir_chain_length = 0;

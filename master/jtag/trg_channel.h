@@ -11,6 +11,7 @@ namespace mst {
 class trg_channel : public chain_hooks {
 public:
     void forget_state() override {}
+    void forget_line_state() override {}
     void complete_batch() override {}
 
     bitchain working;

@@ -127,6 +127,11 @@ void Pod::apply_reply_fault(std::optional<Units>& reply) {
         if (!reply) reply = Units{};
         reply->resize(reply->size() + (fault.value + 1) / 2, 0xA5A5);
         return;
+    case ReplyFault::Kind::FlipBits:
+        // A unit past the end is no change: the reply keeps its length.
+        if (reply && fault.unit < reply->size())
+            (*reply)[fault.unit] ^= static_cast<std::uint16_t>(fault.value & 0xFFFF);
+        return;
     }
 }
 

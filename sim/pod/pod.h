@@ -168,9 +168,11 @@ struct ReplyFault {
         WrongEcho,      // reply word 0 := value
         Short,          // reply cut to `value` bytes
         Overlong,       // `value` extra bytes appended
+        FlipBits,       // unit `unit` XOR the low 16 bits of `value`; length and echo kept
     };
     Kind kind = Kind::NoReply;
     std::uint32_t value = 0;
+    std::uint32_t unit = 0;
 };
 
 // Faults that stay until a test clears them.

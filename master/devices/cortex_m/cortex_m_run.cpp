@@ -129,6 +129,10 @@ void Cortex_jtag_device::step()
     if (recorded_error())
         return;
     registers_valid = 0;
+    // A core told to step (by a call that failed after the step went out)
+    // has halted again by now: the status says so before a step is refused.
+    if (is_running())
+        read_status_forced(0);
     if (is_running())
         raise_error(record(), rc::step_in_run);
     halted_check();
@@ -136,9 +140,11 @@ void Cortex_jtag_device::step()
     cache.invalidate();
     fpb.drop_hits();
     core_status &= ~dhcsr::s_halt;
-    status |= cortex_flag::running;
     const uint32_t mask = (status & cortex_flag::mask_interrupts) != 0 ? dhcsr::c_maskints : 0;
     write_dhcsr(dhcsr::step | mask);
+    // Running only once the target was told: a write that failed leaves the
+    // core halted, as it is.
+    status |= cortex_flag::running;
 }
 
 void Cortex_jtag_device::run(uint32_t run_flags)

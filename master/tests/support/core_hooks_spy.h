@@ -21,6 +21,7 @@ struct hooks_spy : mst::chain_hooks, mst::master_hooks {
     void attach_reply() override { hit("attach_reply"); }
     void complete_batch() override { hit("complete_batch"); }
     void forget_state() override { hit("forget_state"); }
+    void forget_line_state() override {}
     void detect_chain() override { hit("detect_chain"); }
     void power_check() override { hit("power_check"); }
     void reconfigure() override { hit("reconfigure"); }

@@ -62,7 +62,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyFaultCase{"unknown_command", {ReplyFault::Kind::UnknownCommand, 0}, 4, {0x0006, 0xE000}},
         ReplyFaultCase{"wrong_echo", {ReplyFault::Kind::WrongEcho, 0x92000904}, 6, {0x0904, 0x9200, 0x23BF}},
         ReplyFaultCase{"short", {ReplyFault::Kind::Short, 4}, 4, {0x0903, 0x9200}},
-        ReplyFaultCase{"overlong", {ReplyFault::Kind::Overlong, 2100}, 2106, {0x0903, 0x9200, 0x23BF}}),
+        ReplyFaultCase{"overlong", {ReplyFault::Kind::Overlong, 2100}, 2106, {0x0903, 0x9200, 0x23BF}},
+        ReplyFaultCase{"flipped_bits", {ReplyFault::Kind::FlipBits, 0x8001, 2}, 6, {0x0903, 0x9200, 0xA3BE}},
+        ReplyFaultCase{"flip_past_the_end", {ReplyFault::Kind::FlipBits, 0xFFFF, 3}, 6, {0x0903, 0x9200, 0x23BF}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReplyFaults, OverlongReplyIsReportedButNeverStoredPastTheReplyArea) {
