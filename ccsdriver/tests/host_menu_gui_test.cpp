@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "ccsdriver/board_config.h"
 #include "ccsdriver/driver_settings.h"
+#include "ccsdriver/gti_api.h"
 #include "ccsdriver/master_link.h"
 #include "ccsdriver/settings_dialog.h"
 #include "framework/base/hooks.h"
 #include "framework/base/sys_box_recorder.h"
+#include "framework/ui/program_hooks.h"
 #include "framework/ui/ml_text.h"
 #include "framework/window/tests/support/dialog_script.h"
 #include "sim/host/seam/device_seam.h"
@@ -363,6 +366,42 @@ TEST_F(SettingsDialogTest, OpensWithTheSettingsAndStoresThemOnOk)
     ASSERT_EQ(1u, SetConfigCalls());
     uint32_t size = 0;
     EXPECT_EQ(7u, Recorder_LastConfig(&size)[3]);
+}
+
+TEST_F(SettingsDialogTest, HostsBoardParametersFollowTheDialog)
+{
+    BoardParamList* list = nullptr;
+    ASSERT_EQ(0, GTI_GETCONFIGPARAM(nullptr, &list, "VOQ"));
+    ASSERT_NE(nullptr, list);
+    ASSERT_TRUE(RunFromMenu([](Dialog& d) {
+        CheckDlgButton(d.GetHandle(), 100, BST_CHECKED);
+        CheckRadioButton(d.GetHandle(), 101, 108, 105);
+        Click(d.GetHandle(), IDOK);
+    }));
+    EXPECT_EQ(5u, list->entries[0].current);
+    EXPECT_EQ(1u, list->entries[1].current);
+    // The host hands its list back: the dialog's values stay.
+    ASSERT_EQ(0, GTI_SETCONFIGPARAM(nullptr, &list, "VOQ"));
+    EXPECT_EQ(5u, DrvJtagSpeed());
+    EXPECT_TRUE(DrvLogOn());
+}
+
+TEST_F(SettingsDialogTest, HelpButtonGoesToTheProgramsHelp)
+{
+    // In the driver the program's help is DrvShowHelp (installed at load).
+    static std::vector<std::pair<uint32_t, uintptr_t>> requests;
+    requests.clear();
+    SetShowHelpHook([](HWND, uint32_t command, uintptr_t data) {
+        requests.emplace_back(command, data);
+        return 0;
+    });
+    ASSERT_TRUE(RunFromMenu([](Dialog& d) {
+        Click(d.GetHandle(), 9);
+        Click(d.GetHandle(), IDCANCEL);
+    }));
+    SetShowHelpHook(nullptr);
+    // Its context: the dialog's template.
+    EXPECT_EQ((std::vector<std::pair<uint32_t, uintptr_t>>{{1, kSettingsDialogId}}), requests);
 }
 
 TEST_F(SettingsDialogTest, OkWithNothingChangedStillSendsTheClock)
