@@ -9,6 +9,7 @@
 #include "ccsdriver/master_link.h"
 #include "ccsdriver/settings_dialog.h"
 #include "framework/base/hooks.h"
+#include "framework/base/sys_box.h"
 #include "framework/base/sys_trace.h"
 #include "framework/ui/message_boxes.h"
 #include "framework/ui/ml_text.h"
@@ -190,7 +191,11 @@ void ShowAbout()
     // The driver sets no program caption: the box is titled with its name.
     FwCaptionHook saved = g_fwHooks.caption;
     g_fwHooks.caption = AboutCaption;
+    // The driver's boxes are silent; this one the user asked for.
+    FwBoxPresenter presenter = GetBoxPresenter();
+    if (presenter == SilentBoxPresenter) SetBoxPresenter(PlainBoxPresenter);
     MessageBoxLogged(MB_ICONINFORMATION | MB_OK, GetMLText(kAboutText), version.c_str(), v.boot >> 16, v.boot & 0xFFFF,
                      v.bootText.c_str(), v.target >> 16, v.target & 0xFFFF, v.targetText.c_str());
+    if (presenter == SilentBoxPresenter) SetBoxPresenter(presenter);
     g_fwHooks.caption = saved;
 }

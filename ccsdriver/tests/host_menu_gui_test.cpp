@@ -301,6 +301,8 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR id, DWORD)
 
 TEST_F(HostMenuTest, AboutBoxShows)
 {
+    // The driver's other boxes are silent; this one shows.
+    FwBoxPresenter previous = SetBoxPresenter(SilentBoxPresenter);
     for (uint8_t language : {0, 1}) {
         g_mlLanguage = language;
         g_box = nullptr;
@@ -311,6 +313,8 @@ TEST_F(HostMenuTest, AboutBoxShows)
         ASSERT_NE(nullptr, g_box);
         EXPECT_NE(std::string::npos, g_boxText.find("2.00, Dec  6 2011")) << g_boxText;
     }
+    EXPECT_EQ(&SilentBoxPresenter, GetBoxPresenter());
+    SetBoxPresenter(previous);
 }
 
 class SettingsDialogTest : public HostMenuTest {
