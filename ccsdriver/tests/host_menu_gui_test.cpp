@@ -21,6 +21,7 @@
 #include "framework/ui/program_hooks.h"
 #include "framework/ui/ml_text.h"
 #include "framework/window/tests/support/dialog_script.h"
+#include "framework/window/window_text.h"
 #include "sim/host/seam/device_seam.h"
 #include "sim/usb/sim_usb_device.h"
 #include "support/driver_fixture.h"
@@ -275,6 +276,7 @@ TEST_F(HostMenuTest, AboutShowsTheMasterVersionAndTheKeptBoardVersions)
 // thread and closed by a timer.
 HWND g_box = nullptr;
 std::string g_boxText;
+std::wstring g_boxTextW;
 
 BOOL CALLBACK FindBox(HWND w, LPARAM)
 {
@@ -293,7 +295,12 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR id, DWORD)
     for (HWND child = GetWindow(g_box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char text[512] = {};
         GetWindowTextA(child, text, sizeof text);
-        if (strstr(text, "\t")) g_boxText = text;
+        if (strstr(text, "\t")) {
+            g_boxText = text;
+            wchar_t wide[512] = {};
+            GetWindowTextW(child, wide, 512);
+            g_boxTextW = wide;
+        }
     }
     SaveScreenshot(g_box, g_mlLanguage ? "about_ru" : "about_en");
     PostMessageA(g_box, WM_COMMAND, IDOK, 0);
@@ -312,6 +319,9 @@ TEST_F(HostMenuTest, AboutBoxShows)
         KillTimer(nullptr, timer);
         ASSERT_NE(nullptr, g_box);
         EXPECT_NE(std::string::npos, g_boxText.find("2.00, Dec  6 2011")) << g_boxText;
+        // The Russian text reaches the box as the letters it is, whatever
+        // the system's code page.
+        EXPECT_EQ(0u, g_boxTextW.find(language ? Wide1251("\xC2\xE5\xF0\xF1\xE8\xFF") : L"Board driver version:"));
     }
     EXPECT_EQ(&SilentBoxPresenter, GetBoxPresenter());
     SetBoxPresenter(previous);
