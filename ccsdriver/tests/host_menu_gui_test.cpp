@@ -130,12 +130,12 @@ TEST_F(HostMenuTest, HostWindowIsKnownByModuleTitleAndMenu)
         bool menu;
         bool host;
     } cases[] = {
-        {"C:\\ti\\cc\\bin\\cc_app.exe", kTitle, true, true},
-        {"C:\\ti\\cc\\bin\\CC_APP.EXE", "Code Composer Studio", true, true},
-        {"C:\\ti\\cc\\bin\\cc_app.exe", "code composer studio", true, false},
-        {"C:\\ti\\cc\\bin\\cc_app.exe", kTitle, false, false},
-        {"C:\\ti\\cc\\bin\\cc_app.exe.bak", kTitle, true, false},
-        {"C:\\ti\\cc\\bin\\other.exe", kTitle, true, false},
+        {"C:\\Host\\bin\\cc_app.exe", kTitle, true, true},
+        {"C:\\Host\\bin\\CC_APP.EXE", "Code Composer Studio", true, true},
+        {"C:\\Host\\bin\\cc_app.exe", "code composer studio", true, false},
+        {"C:\\Host\\bin\\cc_app.exe", kTitle, false, false},
+        {"C:\\Host\\bin\\cc_app.exe.bak", kTitle, true, false},
+        {"C:\\Host\\bin\\other.exe", kTitle, true, false},
     };
     for (const Case& c : cases) EXPECT_EQ(c.host, IsHostWindow(c.module, c.title, c.menu)) << c.module << " " << c.title;
 }
