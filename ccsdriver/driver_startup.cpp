@@ -8,6 +8,7 @@
 #include "ccsdriver/trace_log.h"
 #include "ccsdriver/usb_trace.h"
 #include "framework/base/hooks.h"
+#include "framework/base/sys_box.h"
 #include "framework/base/sys_trace.h"
 #include "framework/ui/program_hooks.h"
 
@@ -26,6 +27,10 @@ void DriverStartup()
     // opens help its own way.
     SetExitProgramHook(DrvExitProgram);
     SetShowHelpHook(DrvShowHelpHook);
+    // No box of the framework's fault paths shows inside the host: every
+    // box answers 0, as one closed without a choice. The About box, which
+    // the user asks for, is the one exception (host_menu.cpp).
+    SetBoxPresenter(SilentBoxPresenter);
     g_usbTrace.trace = DrvTraceMessage;
     g_usbTrace.error = DrvTraceMessage;
     InstallTraceLog();
@@ -51,4 +56,5 @@ void DriverShutdown()
     g_usbTrace.error = nullptr;
     SetShowHelpHook(nullptr);
     SetExitProgramHook(nullptr);
+    SetBoxPresenter(nullptr);
 }

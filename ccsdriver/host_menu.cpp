@@ -9,9 +9,11 @@
 #include "ccsdriver/master_link.h"
 #include "ccsdriver/settings_dialog.h"
 #include "framework/base/hooks.h"
+#include "framework/base/sys_box.h"
 #include "framework/base/sys_trace.h"
 #include "framework/ui/message_boxes.h"
 #include "framework/ui/ml_text.h"
+#include "framework/window/window_text.h"
 #include "master/exports/master_api.h"
 
 namespace {
@@ -179,7 +181,18 @@ bool HostWindowFinderRunning() { return g_timer != 0; }
 HWND HostWindow() { return g_hostWindow; }
 
 namespace {
+
 const char* AboutCaption() { return "VOQ-TMS"; }
+
+// The framework's texts are in code page 1251 whatever the system's ANSI
+// code page is: the box gets them as UTF-16, like every window of the
+// window layer.
+int Present1251Box(const FwBoxRequest& request)
+{
+    return MessageBoxExW(static_cast<HWND>(request.owner), Wide1251(request.text ? request.text : "").c_str(),
+                         Wide1251(request.caption ? request.caption : "").c_str(), request.style, 0);
+}
+
 }  // namespace
 
 void ShowAbout()
@@ -190,7 +203,11 @@ void ShowAbout()
     // The driver sets no program caption: the box is titled with its name.
     FwCaptionHook saved = g_fwHooks.caption;
     g_fwHooks.caption = AboutCaption;
+    // The driver's boxes are silent; this one the user asked for.
+    FwBoxPresenter presenter = GetBoxPresenter();
+    if (presenter == SilentBoxPresenter) SetBoxPresenter(Present1251Box);
     MessageBoxLogged(MB_ICONINFORMATION | MB_OK, GetMLText(kAboutText), version.c_str(), v.boot >> 16, v.boot & 0xFFFF,
                      v.bootText.c_str(), v.target >> 16, v.target & 0xFFFF, v.targetText.c_str());
+    if (presenter == SilentBoxPresenter) SetBoxPresenter(presenter);
     g_fwHooks.caption = saved;
 }

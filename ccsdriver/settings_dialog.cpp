@@ -1,5 +1,6 @@
 #include "ccsdriver/settings_dialog.h"
 
+#include "ccsdriver/board_config.h"
 #include "ccsdriver/driver_settings.h"
 #include "ccsdriver/master_link.h"
 #include "framework/base/hooks.h"
@@ -24,6 +25,15 @@ void DlgSettings::CmOk()
     SDialog::CmOk();
 }
 
+LRESULT DlgSettings::EvCommand(UINT id, HWND control, UINT code)
+{
+    if (id == kHelpButton && code == BN_CLICKED) {
+        DialogHelp();
+        return 0;
+    }
+    return SDialog::EvCommand(id, control, code);
+}
+
 int RunSettingsDialog()
 {
     int result;
@@ -42,6 +52,12 @@ int RunSettingsDialog()
     // An index outside 0..7, or none chosen, keeps the speed it had.
     if (chosen) DrvSetJtagSpeed(speed);
     g_fwSettings.tracing = logOn ? 1 : 0;
+    // The host's board parameters show the same values: a list it keeps
+    // and hands back to GTI_SETCONFIGPARAM must not undo the dialog.
+    if (BoardParamList* list = BoardRecord().params; list && list->count >= 2 && list->entries) {
+        list->entries[0].current = DrvJtagSpeed();
+        list->entries[1].current = DrvLogOn() ? 1 : 0;
+    }
     // Sent even when nothing changed; the loop has ended by now.
     ApplyJtagSpeed();
     return result;

@@ -10,6 +10,7 @@ constexpr uint32_t kSettingsDialogId = 20561;  // Russian twin 30561
 constexpr uint32_t kSettingsCaptionText = 9000;
 constexpr uint32_t kLogOnControl = 100;
 constexpr uint32_t kFirstSpeedControl = 101;
+constexpr uint32_t kHelpButton = 9;
 
 // Edits copies of the two settings; the caller stores them after OK.
 class DlgSettings : public SDialog {
@@ -20,6 +21,8 @@ public:
     // False when OK was pressed with no frequency chosen.
     bool SpeedChosen() const { return speedChosen_; }
     void CmOk() override;
+    // The Help button opens the driver's help on this dialog.
+    LRESULT EvCommand(UINT id, HWND control, UINT code) override;
 
 private:
     uint8_t logOn_;

@@ -14,6 +14,7 @@
 #include "ccsdriver/trace_log.h"
 #include "ccsdriver/usb_trace.h"
 #include "framework/base/hooks.h"
+#include "framework/base/sys_box.h"
 #include "master/exports/master_api.h"
 
 namespace {
@@ -71,10 +72,13 @@ TEST_F(DriverLoad, StartupFillsTheSlotsAndHooksAndReadsTheSettings)
     EXPECT_EQ(6u, DrvJtagSpeed());
     EXPECT_TRUE(DrvLogOn());
     EXPECT_EQ(1, g_fwSettings.tracing) << "the tracing flag follows LogOn";
+    // Boxes of the framework's fault paths show nothing inside the host.
+    EXPECT_EQ(&SilentBoxPresenter, GetBoxPresenter());
 
     DrvSetJtagSpeed(2);
     DriverShutdown();
     EXPECT_NE(&TraceLogWrite, g_fwHooks.traceSink) << "no log after the unload line";
+    EXPECT_NE(&SilentBoxPresenter, GetBoxPresenter());
     // A master library that stays loaded must not call into the unloaded driver.
     EXPECT_EQ(nullptr, SendTargetRequest);
     EXPECT_EQ(nullptr, GetTargetReply);

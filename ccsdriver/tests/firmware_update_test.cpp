@@ -83,7 +83,7 @@ void PutLe32(std::string& s, uint32_t v)
     for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>(v >> (8 * i)));
 }
 
-struct ImageRecordSpec {
+struct ImageRecordLayout {
     uint32_t address;
     uint32_t length;
     uint32_t headerSize = 12;
@@ -92,14 +92,14 @@ struct ImageRecordSpec {
 // A binary image: tag, header size 36, signature, then the records, each
 // with its data padded to 8 bytes plus 512 bytes (filled with the record's
 // index).
-std::string Image(uint32_t signature, const std::vector<ImageRecordSpec>& records)
+std::string Image(uint32_t signature, const std::vector<ImageRecordLayout>& records)
 {
     std::string s("Korvan\0\0", 8);
     PutLe32(s, 36);
     PutLe32(s, signature);
     s.resize(36, 0);
     char fill = 'a';
-    for (const ImageRecordSpec& r : records) {
+    for (const ImageRecordLayout& r : records) {
         PutLe32(s, r.headerSize);
         PutLe32(s, r.length ^ kImageLengthKey);
         PutLe32(s, r.address ^ kImageAddressKey);

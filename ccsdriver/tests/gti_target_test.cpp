@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "ccsdriver/gti_api.h"
 #include "ccsdriver/gti_frame.h"
+#include "framework/base/hooks.h"
 #include "support/driver_fixture.h"
 
 namespace {
@@ -130,6 +133,33 @@ TEST_F(TargetOperations, NestedBlockReadIsRefusedWithItsTraceLine)
     EXPECT_EQ(0u, g_gtiError.flag);
     // The guard is released: the next read goes through.
     EXPECT_EQ(0, GTI_READMEM_BLK(nullptr, 0, 1, 1, 0, 0, 0, 0, out));
+}
+
+// A trace sink that fails once on the error line, as an allocation in it can.
+FwTraceSink g_collect = nullptr;
+bool g_throwOnce = false;
+void ThrowingSink(const char* format, va_list args)
+{
+    if (g_throwOnce && strncmp(format, " *=> ", 5) == 0) {
+        g_throwOnce = false;
+        throw std::bad_alloc();
+    }
+    g_collect(format, args);
+}
+
+TEST_F(TargetOperations, BlockReadGuardIsReleasedWhenTheReadThrows)
+{
+    Recorder_SetResult("Master_ReadMemory", 0x00010004);
+    g_collect = g_fwHooks.traceSink;
+    g_fwHooks.traceSink = ThrowingSink;
+    g_throwOnce = true;
+    uint32_t out[2] = {0x11, 0x22};
+    EXPECT_EQ(-1, GTI_READMEM_BLK(nullptr, 0, 1, 2, 0, 0, 0, 0, out));
+    EXPECT_FALSE(g_throwOnce) << "the error line was reached";
+    g_fwHooks.traceSink = g_collect;
+    Recorder_SetResult("Master_ReadMemory", 0);
+    EXPECT_EQ(0, GTI_READMEM_BLK(nullptr, 0, 1, 2, 0, 0, 0, 0, out));
+    EXPECT_FALSE(Traced("Recursive call"));
 }
 
 TEST_F(TargetOperations, BreakpointTypes)

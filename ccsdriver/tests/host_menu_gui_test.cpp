@@ -11,13 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "ccsdriver/board_config.h"
 #include "ccsdriver/driver_settings.h"
+#include "ccsdriver/gti_api.h"
 #include "ccsdriver/master_link.h"
 #include "ccsdriver/settings_dialog.h"
 #include "framework/base/hooks.h"
 #include "framework/base/sys_box_recorder.h"
+#include "framework/ui/program_hooks.h"
 #include "framework/ui/ml_text.h"
 #include "framework/window/tests/support/dialog_script.h"
+#include "framework/window/window_text.h"
 #include "sim/host/seam/device_seam.h"
 #include "sim/usb/sim_usb_device.h"
 #include "support/driver_fixture.h"
@@ -126,12 +130,12 @@ TEST_F(HostMenuTest, HostWindowIsKnownByModuleTitleAndMenu)
         bool menu;
         bool host;
     } cases[] = {
-        {"C:\\ti\\cc\\bin\\cc_app.exe", kTitle, true, true},
-        {"C:\\ti\\cc\\bin\\CC_APP.EXE", "Code Composer Studio", true, true},
-        {"C:\\ti\\cc\\bin\\cc_app.exe", "code composer studio", true, false},
-        {"C:\\ti\\cc\\bin\\cc_app.exe", kTitle, false, false},
-        {"C:\\ti\\cc\\bin\\cc_app.exe.bak", kTitle, true, false},
-        {"C:\\ti\\cc\\bin\\other.exe", kTitle, true, false},
+        {"C:\\Host\\bin\\cc_app.exe", kTitle, true, true},
+        {"C:\\Host\\bin\\CC_APP.EXE", "Code Composer Studio", true, true},
+        {"C:\\Host\\bin\\cc_app.exe", "code composer studio", true, false},
+        {"C:\\Host\\bin\\cc_app.exe", kTitle, false, false},
+        {"C:\\Host\\bin\\cc_app.exe.bak", kTitle, true, false},
+        {"C:\\Host\\bin\\other.exe", kTitle, true, false},
     };
     for (const Case& c : cases) EXPECT_EQ(c.host, IsHostWindow(c.module, c.title, c.menu)) << c.module << " " << c.title;
 }
@@ -272,6 +276,7 @@ TEST_F(HostMenuTest, AboutShowsTheMasterVersionAndTheKeptBoardVersions)
 // thread and closed by a timer.
 HWND g_box = nullptr;
 std::string g_boxText;
+std::wstring g_boxTextW;
 
 BOOL CALLBACK FindBox(HWND w, LPARAM)
 {
@@ -290,7 +295,12 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR id, DWORD)
     for (HWND child = GetWindow(g_box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char text[512] = {};
         GetWindowTextA(child, text, sizeof text);
-        if (strstr(text, "\t")) g_boxText = text;
+        if (strstr(text, "\t")) {
+            g_boxText = text;
+            wchar_t wide[512] = {};
+            GetWindowTextW(child, wide, 512);
+            g_boxTextW = wide;
+        }
     }
     SaveScreenshot(g_box, g_mlLanguage ? "about_ru" : "about_en");
     PostMessageA(g_box, WM_COMMAND, IDOK, 0);
@@ -298,6 +308,8 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR id, DWORD)
 
 TEST_F(HostMenuTest, AboutBoxShows)
 {
+    // The driver's other boxes are silent; this one shows.
+    FwBoxPresenter previous = SetBoxPresenter(SilentBoxPresenter);
     for (uint8_t language : {0, 1}) {
         g_mlLanguage = language;
         g_box = nullptr;
@@ -307,7 +319,12 @@ TEST_F(HostMenuTest, AboutBoxShows)
         KillTimer(nullptr, timer);
         ASSERT_NE(nullptr, g_box);
         EXPECT_NE(std::string::npos, g_boxText.find("2.00, Dec  6 2011")) << g_boxText;
+        // The Russian text reaches the box as the letters it is, whatever
+        // the system's code page.
+        EXPECT_EQ(0u, g_boxTextW.find(language ? Wide1251("\xC2\xE5\xF0\xF1\xE8\xFF") : L"Board driver version:"));
     }
+    EXPECT_EQ(&SilentBoxPresenter, GetBoxPresenter());
+    SetBoxPresenter(previous);
 }
 
 class SettingsDialogTest : public HostMenuTest {
@@ -363,6 +380,42 @@ TEST_F(SettingsDialogTest, OpensWithTheSettingsAndStoresThemOnOk)
     ASSERT_EQ(1u, SetConfigCalls());
     uint32_t size = 0;
     EXPECT_EQ(7u, Recorder_LastConfig(&size)[3]);
+}
+
+TEST_F(SettingsDialogTest, HostsBoardParametersFollowTheDialog)
+{
+    BoardParamList* list = nullptr;
+    ASSERT_EQ(0, GTI_GETCONFIGPARAM(nullptr, &list, "VOQ"));
+    ASSERT_NE(nullptr, list);
+    ASSERT_TRUE(RunFromMenu([](Dialog& d) {
+        CheckDlgButton(d.GetHandle(), 100, BST_CHECKED);
+        CheckRadioButton(d.GetHandle(), 101, 108, 105);
+        Click(d.GetHandle(), IDOK);
+    }));
+    EXPECT_EQ(5u, list->entries[0].current);
+    EXPECT_EQ(1u, list->entries[1].current);
+    // The host hands its list back: the dialog's values stay.
+    ASSERT_EQ(0, GTI_SETCONFIGPARAM(nullptr, &list, "VOQ"));
+    EXPECT_EQ(5u, DrvJtagSpeed());
+    EXPECT_TRUE(DrvLogOn());
+}
+
+TEST_F(SettingsDialogTest, HelpButtonGoesToTheProgramsHelp)
+{
+    // In the driver the program's help is DrvShowHelp (installed at load).
+    static std::vector<std::pair<uint32_t, uintptr_t>> requests;
+    requests.clear();
+    SetShowHelpHook([](HWND, uint32_t command, uintptr_t data) {
+        requests.emplace_back(command, data);
+        return 0;
+    });
+    ASSERT_TRUE(RunFromMenu([](Dialog& d) {
+        Click(d.GetHandle(), 9);
+        Click(d.GetHandle(), IDCANCEL);
+    }));
+    SetShowHelpHook(nullptr);
+    // Its context: the dialog's template.
+    EXPECT_EQ((std::vector<std::pair<uint32_t, uintptr_t>>{{1, kSettingsDialogId}}), requests);
 }
 
 TEST_F(SettingsDialogTest, OkWithNothingChangedStillSendsTheClock)
