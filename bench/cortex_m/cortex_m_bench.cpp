@@ -7,6 +7,8 @@
 //
 // Counters:
 //  - exch/KB: pod exchanges per KB moved;
+//  - short_exch: exchanges per call whose request is under 64 units, the
+//    single transfers whose answer the next step waits for;
 //  - xfer/exch: debug-port transactions (DP and AP accesses the target
 //    carried out) per exchange;
 //  - tck/KB: clocks the pod drove (TCK in JTAG, SWCLK in Serial Wire Debug);
@@ -172,10 +174,12 @@ void transfer(benchmark::State& state, bool write)
     }
 
     double exch = 0, batches = 0, batch_request = 0, batch_reply = 0;
-    double max_request = 0, max_reply = 0;
+    double max_request = 0, max_reply = 0, single = 0;
     for (size_t i = first; i < s.pod.log().exchanges.size(); ++i) {
         const sim::ExchangeRecord& x = s.pod.log().exchanges[i];
         ++exch;
+        if (x.request.size() < 64)
+            ++single;
         if (!is_batch(x.request))
             continue;
         ++batches;
@@ -199,6 +203,8 @@ void transfer(benchmark::State& state, bool write)
         return n * bytes / (exchanges * latency_s + tck / fast_hz);
     };
     state.counters["exch/KB"] = exch / kb;
+    // Exchanges of a few transfers only (an answer the next step waits for).
+    state.counters["short_exch"] = single / n;
     state.counters["xfer/exch"] = xfers / exch;
     state.counters["tck/KB"] = tck / kb;
     if (batches != 0) {
