@@ -171,8 +171,9 @@ TEST_F(ReplyWaiterTest, CompletionThatQueuesACommandNeverExchangesInsideTheBatch
                   }),
                   rc::dp_wait_timeout);
         EXPECT_EQ(transport.requests.size(), 1u);
-        if (after)
+        if (after) {
             EXPECT_EQ(others[before].state, waiter_state::invalid);
+        }
         EXPECT_EQ(checker.abort_entry.state, waiter_state::invalid);
         EXPECT_TRUE(prot->log().empty());
         EXPECT_FALSE(prot->log().completing());
