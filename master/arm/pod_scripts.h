@@ -93,9 +93,10 @@ struct pod_scripts {
 void record_scripts(pod_scripts& scripts, dap_regset& regs, cmd_list& list);
 
 // The 16-bit data units of a DRW write whose data step starts at bit_offset
-// of its capture (JTAG: the whole 35-bit request; Serial Wire: turnaround,
-// word and parity from frame bit 16). Returns the number of units.
+// of its capture (JTAG: the whole 35-bit request to ap_register; Serial
+// Wire: turnaround, word and parity from frame bit 16). Returns the number
+// of units.
 uint32_t write_patch_units(bool swd, uint32_t word, uint32_t bit_offset, uint32_t units,
-                           uint16_t* out, uint32_t capacity);
+                           uint16_t* out, uint32_t capacity, uint32_t ap_register = dp::ap_drw);
 
 } // namespace mst

@@ -348,6 +348,31 @@ TEST_F(TrnProtTest, AppendThatWouldPassTheBufferIsRefusedAndWritesNothing) {
     EXPECT_EQ(prot->request_length(), 2004u);
 }
 
+// While a code is being collected a raise returns; an append that does not
+// fit must still end the call with its code rather than vanish.
+TEST_F(TrnProtTest, AppendRefusedWhileCollectingEndsTheCallWithTheOverflow) {
+    const std::pair<const char*, std::function<void()>> appends[] = {
+        {"scan", [&] { prot->scan(0, 0, 0); }},
+        {"word", [&] { prot->req_pair(1, 2); }},
+        {"end marker", [&] { prot->end_marker(); }},
+    };
+    for (const auto& [name, append] : appends) {
+        SCOPED_TRACE(name);
+        rec.code = 0;
+        bool went_on = false;
+        EXPECT_EQ(call([&] {
+                      prot->resync();
+                      fill_words(1002);
+                      rec.arm_collect();
+                      append();
+                      went_on = true;
+                  }),
+                  rc::output_overflow);
+        EXPECT_FALSE(went_on);
+        EXPECT_EQ(rec.held_code, 0u);
+    }
+}
+
 TEST_F(TrnProtTest, FullRequestWithoutRoomForEndWordIsDiscardedNotKeptForever) {
     ASSERT_EQ(call([&] { fill_words(1002); }), 0u);
     EXPECT_EQ(call([&] { prot->end_batch(); }), rc::output_overflow);
