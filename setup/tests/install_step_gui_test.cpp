@@ -366,13 +366,14 @@ TEST_F(InstallStep, InstallsFilesLogsRegistryShortcutsAndTheDriverService)
     fclose(f);
     EXPECT_STREQ(bytes, "stand-in driver");
 
-    // Messages: the stand-in file is no driver, so the device never opens.
-    ASSERT_FALSE(boxes.Boxes().empty());
-    for (const FwRecordedBox& box : boxes.Boxes()) {
-        EXPECT_EQ(box.kind, FwBoxKind::Message) << box.text;
-        EXPECT_EQ(box.text.rfind("PortTalk: ", 0), 0u) << box.text;
-    }
-    EXPECT_EQ(boxes.Boxes().back().text, "PortTalk: Couldn't access PortTalk Driver, Please ensure driver is loaded.");
+    // Messages: the stand-in file is no driver: the service is made, its
+    // start fails with the system's reason, and the device never opens.
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    for (const FwRecordedBox& box : boxes.Boxes()) EXPECT_EQ(box.kind, FwBoxKind::Message) << box.text;
+    EXPECT_EQ(boxes.Boxes()[0].text.rfind("PortTalk: Unknown error while starting PortTalk driver service:\n", 0), 0u)
+        << boxes.Boxes()[0].text;
+    EXPECT_GT(boxes.Boxes()[0].text.size(), strlen("PortTalk: Unknown error while starting PortTalk driver service:\n"));
+    EXPECT_EQ(boxes.Boxes()[1].text, "PortTalk: Couldn't access PortTalk Driver, Please ensure driver is loaded.");
     EXPECT_FALSE(state.rebootRequired);
 
     // No question under /Y; the default (a Russian system) was applied.
@@ -383,6 +384,83 @@ TEST_F(InstallStep, InstallsFilesLogsRegistryShortcutsAndTheDriverService)
     std::vector<std::string> stray;
     NewFiles("C:", start, {tree.Root(), group_, SystemDriver()}, stray);
     for (const std::string& path : stray) ADD_FAILURE() << "new file outside: " << path;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(InstallStep, WithoutMultipleVersionsTransferredFilesAreCopiedAndRecorded)
+{
+    g_langId = 1033;
+    SetupState state;
+    Fill(state, false);
+    tree.MakeDir("support\\ConfFiles");
+    tree.MakeDir("support\\ConfFiles\\conf");
+    tree.MakeDir("support\\ConfFiles\\bin");
+    tree.Write("support\\ConfFiles\\conf\\user.cfg", "mine");
+    tree.Write("support\\ConfFiles\\bin\\cfg.txt", "transferred");
+    state.transferFolder = tree.Path("support\\ConfFiles");
+    FwBoxRecorder boxes(IDOK);
+    ASSERT_EQ(DoInstall(state, plan), 1);
+
+    const std::string target = Target("").substr(0, Target("").size() - 1);
+    EXPECT_EQ(tree.Read("Program Files\\VOQ E2E\\conf\\user.cfg"), "mine");
+    EXPECT_EQ(tree.Read("Program Files\\VOQ E2E\\bin\\cfg.txt"), "transferred");
+    INIStream setupLog(INI_READ_ONLY, Target("Setup.log").c_str());
+    std::vector<std::string> files;
+    for (const std::string& line : SectionLines(setupLog, "Files")) files.push_back(line.substr(line.find('=') + 1));
+    const auto conf = std::find(files.begin(), files.end(), Target("conf"));
+    const auto user = std::find(files.begin(), files.end(), Target("conf\\user.cfg"));
+    ASSERT_NE(conf, files.end());
+    ASSERT_NE(user, files.end());
+    EXPECT_LT(conf, user);
+
+    const std::string product = std::string(kCompanyKey) + "\\VOQ E2E";
+    EXPECT_EQ(ReadValue(product, "Version").type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(ReadValue(product, "Version").text, "1.02.3");
+    EXPECT_EQ(ReadValue(product, "Folder").text, target);
+    const std::string u = std::string(kUninstallKey) + "VOQ E2E";
+    EXPECT_EQ(ReadValue(u, "UninstallString").text, "\"" + target + "\\unrigger.exe\"");
+    EXPECT_EQ(ReadValue(u, "DisplayName").text, "VOQ E2E");
+    EXPECT_EQ(SectionLines(setupLog, "Registry Keys"),
+              (std::vector<std::string>{
+                  "Key0=80000002\\SOFTWARE,VOQ-E2E-Co", "Key1=80000002\\SOFTWARE\\VOQ-E2E-Co,VOQ E2E",
+                  "FKey2=80000002\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall,VOQ E2E"}));
+
+    // English system: the default is No, and nothing was asked.
+    for (const FwRecordedBox& box : boxes.Boxes()) EXPECT_EQ(box.kind, FwBoxKind::Message) << box.text;
+    EXPECT_EQ(tree.Read("Program Files\\VOQ E2E\\langdef.ini").find("Force"), std::string::npos);
+}
+
+TEST_F(InstallStep, AFailedComponentEndsTheStepAndTheLogKeepsWhatWasExtracted)
+{
+    SetupState state;
+    Fill(state, true);
+    rar4::WriterOptions truncated;
+    truncated.truncateTo = 60;
+    std::string error;
+    ASSERT_TRUE(rar4::WriteArchiveFile(tree.Path("pkg\\Broken.rar"), {{"broken\\a.txt", std::string(200, 'a'), false}},
+                                       truncated, error))
+        << error;
+    plan.Add("Broken", tree.Path("pkg\\Broken.rar"), 200);
+    FwBoxRecorder boxes(IDOK);
+    EXPECT_EQ(DoInstall(state, plan), 2);
+    ASSERT_FALSE(boxes.Boxes().empty());
+    const uint16_t id = boxes.Boxes()[0].messageId;
+    EXPECT_TRUE(id == 2016 || id == 2021) << boxes.Boxes()[0].text;
+    INIStream setupLog(INI_READ_ONLY, Target("Setup.log").c_str());
+    const std::vector<std::string> lines = SectionLines(setupLog, "Files");
+    std::vector<std::string> files;
+    for (const std::string& line : lines) files.push_back(line.substr(line.find('=') + 1));
+    EXPECT_NE(std::find(files.begin(), files.end(), Target("big.bin")), files.end());
+    EXPECT_NE(std::find(files.begin(), files.end(), Target("shared\\lib.dll")), files.end());
+    EXPECT_EQ(SectionLines(setupLog, "Setup").front(), "Product=VOQ E2E");
+    // The follow-up steps did not run.
+    EXPECT_EQ(GetFileAttributesA(group_.c_str()), INVALID_FILE_ATTRIBUTES);
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCompanyKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(state.progress, nullptr);
 }
 
 }  // namespace

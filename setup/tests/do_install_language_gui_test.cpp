@@ -78,3 +78,58 @@ TEST(LanguageChoice, NoLangdefMeansNoQuestionAndNoChange)
 }
 
 }  // namespace
+
+namespace {
+
+// Answers the real language box by its title once it has been open long
+// enough for the step's own timer to have brought it to the top.
+struct BoxScript {
+    DWORD firstSeen = 0;
+    DWORD deadline = 0;
+    bool answered = false;
+    bool topmost = false;
+    bool timedOut = false;
+};
+BoxScript g_script;
+
+BOOL CALLBACK CloseThreadBoxes(HWND window, LPARAM)
+{
+    PostMessageA(window, WM_COMMAND, IDNO, 0);
+    return TRUE;
+}
+
+void CALLBACK AnswerByTitle(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_script.answered) return;
+    HWND box = FindWindowA(nullptr, "Select VOQ language");
+    if (!box) {
+        if (GetTickCount() > g_script.deadline) {
+            g_script.timedOut = true;
+            g_script.answered = true;
+            EnumThreadWindows(GetCurrentThreadId(), &CloseThreadBoxes, 0);
+        }
+        return;
+    }
+    if (!g_script.firstSeen) g_script.firstSeen = GetTickCount();
+    if (GetTickCount() - g_script.firstSeen < 700) return;
+    g_script.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    g_script.answered = true;
+    PostMessageA(box, WM_COMMAND, IDYES, 0);
+}
+
+TEST(LanguageChoice, TheRealBoxIsBroughtToTheTopAndItsAnswerRecorded)
+{
+    TempTree tree;
+    tree.Write("langdef.ini", "[Russian]\nAllow=1\n");
+    g_script = BoxScript{};
+    g_script.deadline = GetTickCount() + 8000;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &AnswerByTitle);
+    const bool russian = ApplyLanguageChoice({tree.Root(), "VOQ", false, false});
+    KillTimer(nullptr, timer);
+    ASSERT_FALSE(g_script.timedOut) << "no box titled \"Select VOQ language\"";
+    EXPECT_TRUE(g_script.topmost);
+    EXPECT_TRUE(russian);
+    EXPECT_NE(tree.Read("langdef.ini").find("Force=1"), std::string::npos);
+}
+
+}  // namespace
