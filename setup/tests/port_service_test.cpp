@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/base/sys_box_recorder.h"
+#include "framework/base/tests/support/temp_tree.h"
 #include "setup/install_seams.h"
 
 namespace {
@@ -209,19 +210,85 @@ TEST(PortService, ServiceManagerAnswersGiveTheirMessagesAndEveryHandleIsClosed)
     g_scm = nullptr;
 }
 
+std::string SystemDriver()
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    return std::string(system) + "\\Drivers\\PortTalk.sys";
+}
+
+TEST(PortService, AMissingServiceIsInstalledOnceAndACreateFailureIsReported)
+{
+    TempTree support;
+    support.Write("porttalk.sys", "stand-in driver");
+    struct Case {
+        DWORD createError;
+        int result, creates, starts;
+        const char* message;
+    } cases[] = {
+        {0, 1, 1, 1, nullptr},
+        {ERROR_SERVICE_EXISTS, 0, 1, 0, "PortTalk: Unable to create the PortTalk service:\n"},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(SystemDriver().c_str());
+        FakeScm scm;
+        scm.openError = ERROR_SERVICE_DOES_NOT_EXIST;
+        scm.createError = c.createError;
+        g_scm = &scm;
+        const ServiceControlApi* previous = SetServiceControlApi(&kFake);
+        FwBoxRecorder boxes;
+        EXPECT_EQ(StartPortService(support.Root().c_str()), c.result);
+        SetServiceControlApi(previous);
+        g_scm = nullptr;
+        EXPECT_EQ(scm.creates, c.creates);
+        EXPECT_EQ(scm.starts, c.starts);
+        EXPECT_EQ(scm.closed, scm.opened);
+        // The driver was copied into the system's Drivers folder first.
+        EXPECT_NE(GetFileAttributesA(SystemDriver().c_str()), INVALID_FILE_ATTRIBUTES);
+        if (!c.message) {
+            EXPECT_TRUE(boxes.Boxes().empty());
+            EXPECT_EQ(scm.openCalls, 2u);
+            continue;
+        }
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text.rfind(c.message, 0), 0u) << boxes.Boxes()[0].text;
+        EXPECT_EQ(scm.openCalls, 1u);
+    }
+    DeleteFileA(SystemDriver().c_str());
+}
+
+WindowsVersionInfo Windows98() { return {VER_PLATFORM_WIN32_WINDOWS, 4, 10}; }
+WindowsVersionInfo WindowsNt351() { return {VER_PLATFORM_WIN32_NT, 3, 51}; }
+
 TEST(PortService, NothingHappensWithoutTheDriverFileOrBeforeNt4)
 {
-    FakeScm scm;
-    g_scm = &scm;
-    const ServiceControlApi* previous = SetServiceControlApi(&kFake);
-    FwBoxRecorder boxes;
-    bool reboot = false;
-    EXPECT_EQ(InstallPortDriver("C:\\voq-no-such-folder", reboot), 1);
-    SetServiceControlApi(previous);
-    EXPECT_EQ(scm.opened, 0);
-    EXPECT_FALSE(reboot);
-    EXPECT_TRUE(boxes.Boxes().empty());
-    g_scm = nullptr;
+    TempTree support;
+    support.Write("porttalk.sys", "stand-in driver");
+    struct Case {
+        const char* what;
+        WindowsVersionHook version;  // null: the system's
+        bool withFile;
+    } cases[] = {
+        {"no driver file", nullptr, false},
+        {"Windows 98", &Windows98, true},
+        {"NT 3.51", &WindowsNt351, true},
+    };
+    for (const Case& c : cases) {
+        FakeScm scm;
+        g_scm = &scm;
+        const ServiceControlApi* previous = SetServiceControlApi(&kFake);
+        const WindowsVersionHook previousVersion = SetWindowsVersionHook(c.version);
+        FwBoxRecorder boxes;
+        bool reboot = false;
+        EXPECT_EQ(InstallPortDriver(c.withFile ? support.Root().c_str() : "C:\\voq-no-such-folder", reboot), 1)
+            << c.what;
+        SetWindowsVersionHook(previousVersion);
+        SetServiceControlApi(previous);
+        g_scm = nullptr;
+        EXPECT_EQ(scm.opened, 0) << c.what;
+        EXPECT_FALSE(reboot) << c.what;
+        EXPECT_TRUE(boxes.Boxes().empty()) << c.what;
+    }
 }
 
 }  // namespace
