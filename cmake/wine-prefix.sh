@@ -54,6 +54,11 @@ case "$action" in
       mkdir -p "$prefix"
       timeout 300 "$wine" wineboot -i </dev/null >"$prefix.wineboot.log" 2>&1
     fi
+    # Drive R: is a scratch folder of the prefix, marked as such: tests that
+    # must name a drive root (to see it refused) use it, never a real one.
+    mkdir -p "$prefix/drive_r"
+    ln -sfn ../drive_r "$prefix/dosdevices/r:"
+    : >"$prefix/drive_r/voq-scratch-drive"
     timeout 120 wineserver -w </dev/null >/dev/null 2>&1
     ;;
   cleanup)

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/config/ini_env.h"
+#include "framework/base/sys_box.h"
 #include "framework/config/ini_stream.h"
 
 namespace {
@@ -26,7 +26,7 @@ double Now() {
   return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-int Quiet(const char*, unsigned, const char*) { return 1; }
+int Quiet(const FwBoxRequest&) { return 1; }
 
 bool WriteBytes(const char* path, const std::string& bytes) {
   FILE* f = std::fopen(path, "wb");
@@ -95,7 +95,7 @@ void Run(uint8_t flags, const char* path, const std::string& bytes, Figures& bes
 }  // namespace
 
 int main() {
-  ini_env::SetMessageSink(Quiet);
+  SetBoxPresenter(Quiet);
   const std::string bytes = MakeFile();
   const char* source = "ini_bench.ini";
   const char* copy = "ini_bench_copy.ini";

@@ -10,9 +10,8 @@
 #include "framework/base/file_utils.h"
 #include "framework/base/hooks.h"
 #include "framework/base/path_parts.h"
-#include "framework/ui/folder_utilities.h"
-#include "framework/ui/message.h"
-#include "framework/ui/ml_text.h"
+#include "framework/base/message.h"
+#include "framework/base/ml_text.h"
 
 namespace {
 
@@ -183,8 +182,9 @@ int MakeDirPath(const char* path)
 bool DeleteDirTree(const char* path)
 {
     char mask[kPathSize];
-    // Only a directory is deleted: a plain file (or nothing) is left alone.
-    if (!path || !*path || !IsExistingDir(path)) return false;
+    // Only a directory is deleted: a plain file (or nothing) is left alone,
+    // and so is a whole drive or share.
+    if (!path || !*path || IsDriveOrShareRoot(path) || !IsExistingDir(path)) return false;
     if (snprintf(mask, sizeof mask, "%s\\*", path) >= static_cast<int>(sizeof mask)) return false;
     WIN32_FIND_DATAA data;
     HANDLE h = FindFirstFileA(mask, &data);

@@ -40,5 +40,16 @@ int MakeDirPath(const char* path);
 // Removes a directory with everything below it (reparse points are removed,
 // not followed; a directory that is the current one is stepped out of).
 // True when the directory is gone; false, with nothing deleted, when `path`
-// is not an existing directory (a plain file, a missing name).
+// is not an existing directory (a plain file, a missing name) or is a root.
 bool DeleteDirTree(const char* path);
+
+// True for a drive root ("X:", "X:") or a network share ("\server\share"),
+// also when a relative or dotted path resolves to one: no tree deletion
+// starts there.
+bool IsDriveOrShareRoot(const char* path);
+
+// Removes the empty directory `path`. When it is its drive's current
+// directory, that drive's current directory moves to the parent first; the
+// process's current directory is put back unless it was the one removed (it
+// then stays at the parent). True when the directory is gone.
+bool RemoveDir(const char* path);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/ui/message.h"
+#include "framework/base/message.h"
 
 PBinaryFile::PBinaryFile(bool quiet, const char* name)
 {

@@ -9,8 +9,8 @@
 #include "framework/base/hooks.h"
 #include "framework/base/sys_error.h"
 #include "framework/base/text_utils.h"
-#include "framework/ui/message.h"
-#include "framework/ui/ml_text.h"
+#include "framework/base/message.h"
+#include "framework/base/ml_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "framework/base/path_parts.h"
 #include "framework/base/sys_error.h"
 #include "framework/base/text_utils.h"
-#include "framework/ui/message.h"
+#include "framework/base/message.h"
 
 HANDLE OpenExisting(const char* path)
 {

@@ -15,14 +15,16 @@ constexpr const char* kAppName = "Outrig";
 #endif
 
 constexpr FwHookTable kDefaultHooks = {
-    FwDefaultIdle, FwDefaultCaption, FwDefaultTraceSink, FwDefaultParse, FwDefaultFileErrorText,
+    FwDefaultIdle, FwDefaultCaption, FwDefaultTraceSink, FwDefaultParse, FwDefaultFileErrorText, FwDefaultDebuggerName,
 };
+
+constexpr const char* kProjectName = "VOQ";
 
 }  // namespace
 
 constinit FwHookTable g_fwHooks = kDefaultHooks;
 // The help context starts at -1 ("none"), not 0: 0 would be a real context.
-constinit FwSettings g_fwSettings = {kAppName, 0, 0, 0, -1, 0, 0, 0};
+constinit FwSettings g_fwSettings = {kAppName, 0, 0, 0, -1, 0, 0, 0, kProjectName, 0, 0, 0};
 
 void FwDefaultIdle(uint32_t) { Sleep(0); }
 
@@ -37,8 +39,10 @@ const char* FwDefaultFileErrorText(bool reading)
     return reading ? "Cannot open file '%s'" : "Cannot create file '%s'";
 }
 
+const char* FwDefaultDebuggerName() { return nullptr; }
+
 void FwResetHooksAndSettings()
 {
     g_fwHooks = kDefaultHooks;
-    g_fwSettings = FwSettings{kAppName, 0, 0, 0, -1, 0, 0, 0};
+    g_fwSettings = FwSettings{kAppName, 0, 0, 0, -1, 0, 0, 0, kProjectName, 0, 0, 0};
 }

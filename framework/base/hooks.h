@@ -19,6 +19,9 @@ using FwTraceSink = void (*)(const char* format, va_list args);
 using FwParseHook = uint32_t (*)(uint8_t mode, const char* text);
 // The printf format of a file-open failure ("%s" takes the file name).
 using FwFileErrorTextHook = const char* (*)(bool reading);
+// The name the process-wide debugger object reports; null when there is no
+// such object (the default) or it gives no name.
+using FwDebuggerNameHook = const char* (*)();
 
 struct FwHookTable {
     FwIdleHook idle;
@@ -26,6 +29,7 @@ struct FwHookTable {
     FwTraceSink traceSink;
     FwParseHook parse;
     FwFileErrorTextHook fileErrorText;
+    FwDebuggerNameHook debuggerName;
 };
 
 struct FwSettings {
@@ -37,6 +41,10 @@ struct FwSettings {
     uint8_t badNumber;      // set by the number parser on a malformed number
     volatile uint8_t cancelCopy;  // set by the user to cancel a long copy
     uint8_t topMost;        // dialogs and boxes stay on top of other windows
+    const char* projectName;       // names the histories file; "VOQ"
+    uint8_t filesInProgramFolder;  // the histories file lies beside the program
+    uint8_t hardware;              // predefines __HARDWARE__ for INI files
+    uint8_t localVersion;          // predefines __LOCAL_VERSION for INI files
 };
 
 extern constinit FwHookTable g_fwHooks;
@@ -48,6 +56,7 @@ const char* FwDefaultCaption();
 void FwDefaultTraceSink(const char* format, va_list args);
 uint32_t FwDefaultParse(uint8_t mode, const char* text);
 const char* FwDefaultFileErrorText(bool reading);
+const char* FwDefaultDebuggerName();
 
 // Puts every hook and setting back to its start value (tests use it).
 void FwResetHooksAndSettings();

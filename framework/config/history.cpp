@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/base/hooks.h"
 #include "framework/config/ini_env.h"
 #include "framework/config/ini_record.h"
 #include "framework/config/ini_stream.h"
@@ -26,13 +27,6 @@ const KindSlot* FindKind(uint32_t kind) {
   for (size_t i = 0; i < g_kindCount; ++i)
     if (g_kinds[i].kind == kind) return &g_kinds[i];
   return nullptr;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
 }
 
 // "%X_%u": a whole hexadecimal kind code, "_", a whole decimal position.
@@ -73,7 +67,7 @@ HistoryItem::HistoryItem(const char* text, bool withCase) : text_(text ? text : 
 
 bool HistoryItem::IsEqual(const HistoryItem& other) const {
   if (withCase_ && other.withCase_) return text_ == other.text_;
-  return EqualNoCase(text_, other.text_);
+  return ini_text::EqualNoCase(text_, other.text_);
 }
 
 void HistoryItem::Write(INIStream& stream) const {
@@ -111,9 +105,9 @@ History::~History() {
 }
 
 std::string History::FileName() {
-  const ini_env::Settings& env = ini_env::Get();
-  if (env.filesInProgramFolder) return ini_env::ProgramFolderPath(env.projectName.c_str(), ".HST");
-  return env.projectName + ".HST";
+  const char* project = g_fwSettings.projectName ? g_fwSettings.projectName : "";
+  if (g_fwSettings.filesInProgramFolder) return ini_env::ProgramFolderPath(project, ".HST");
+  return std::string(project) + ".HST";
 }
 
 void History::Load() {

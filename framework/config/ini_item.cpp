@@ -6,8 +6,22 @@
 #include "framework/config/ini_stream.h"
 #include "framework/config/ini_text.h"
 
+namespace {
+
+// The name as it is stored, found and written: cut to the limit, and without
+// the white space a cut can leave at its end (a saved "name =" reads back as
+// "name").
+std::string StoredName(const char* name) {
+  std::string key(name ? name : "");
+  if (key.size() > kINIRecordNameMax) key.resize(kINIRecordNameMax);
+  while (!key.empty() && ini_text::IsSpace(static_cast<unsigned char>(key.back()))) key.pop_back();
+  return key;
+}
+
+}  // namespace
+
 INIItem::INIItem(const char* name, const char* value) {
-  ini_text::CopyBounded(name_, sizeof name_, name);
+  ini_text::CopyBounded(name_, sizeof name_, StoredName(name).c_str());
   inline_[0] = '\0';
   SetValue(value);
 }
@@ -15,6 +29,7 @@ INIItem::INIItem(const char* name, const char* value) {
 INIItem::~INIItem() { delete[] heap_; }
 
 void INIItem::SetValue(const char* value) {
+  if (!value) value = "";  // a missing value is an empty one
   const size_t n = std::strlen(value);
   if (n < sizeof inline_) {
     // The new value may be the old heap copy itself: copy before freeing.
@@ -36,12 +51,6 @@ bool INIItem::IsGreater(const INIItem& other) const { return std::strcmp(name_, 
 
 namespace {
 
-std::string CutName(const char* name) {
-  std::string key(name);
-  if (key.size() > kINIRecordNameMax) key.resize(kINIRecordNameMax);
-  return key;
-}
-
 bool NameLess(const INIItem* a, const INIItem* b) { return std::strcmp(a->Name(), b->Name()) < 0; }
 
 }  // namespace
@@ -53,7 +62,8 @@ SectionItem::SectionItem(const std::string& name) : name_(name) {
 SectionItem::~SectionItem() = default;
 
 INIItem* SectionItem::FindItem(const char* name) const {
-  const std::string key = CutName(name);
+  if (!name) return nullptr;
+  const std::string key = StoredName(name);
   if (!index_.empty()) {
     auto it = std::lower_bound(index_.begin(), index_.end(), key,
                                [](const INIItem* item, const std::string& k) { return std::strcmp(item->Name(), k.c_str()) < 0; });

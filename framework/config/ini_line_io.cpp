@@ -56,11 +56,10 @@ bool FileInOut::ReadLine(size_t size, char* buffer) {
     if (!afterNul) buffer[n++] = static_cast<char>(c);
   }
   if (!ended && n + 1 >= size) {
-    // The buffer is full: the rest of the line comes as the next line.
-    c = std::getc(file_);
-    if (c != EOF) {
-      if (c != '\n' && c != '\r') lossy_ = true;
-      std::ungetc(c, file_);
+    // The buffer is full: the rest of the line is dropped. Read as a line of
+    // its own it could take the shape of a record that the file never held.
+    while ((c = std::getc(file_)) != EOF && c != '\n') {
+      if (c != '\r') lossy_ = true;
     }
   }
   buffer[n] = '\0';

@@ -35,8 +35,8 @@ class FileInOut : public FInOut {
   bool IsMissing() const { return missing_; }
   // A read or write error happened since opening.
   bool Failed() const;
-  // Some bytes read could not be kept: a line longer than the line buffer
-  // (it arrived in pieces) or a NUL byte (the rest of its line was lost).
+  // Some bytes read could not be kept: the rest of a line longer than the
+  // line buffer, or what followed a NUL byte on its line.
   bool Lossy() const { return lossy_; }
   long long Size() const { return size_; }
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "framework/base/hooks.h"
 #include "framework/config/ini_env.h"
 #include "framework/config/ini_line_io.h"
 #include "framework/config/ini_stream.h"
@@ -110,8 +111,18 @@ std::vector<INIPreprocessor::Line> INIPreprocessor::Merge(std::vector<Line> line
   return merged;
 }
 
+bool INIPreprocessor::IsBeingRead(const std::string& path) const {
+  const std::string key = PathKey(path);
+  for (const Origin& origin : origins_)
+    if (PathKey(origin.path) == key) return true;
+  return false;
+}
+
 void INIPreprocessor::WriteMergedSideFile(const std::vector<Line>& lines) {
-  std::FILE* f = std::fopen(WithExtension(stream_.fileName_, "pp1").c_str(), "wt");
+  const std::string path = WithExtension(stream_.fileName_, "pp1");
+  // A source named *.pp1 would be its own side file.
+  if (IsBeingRead(path)) return;
+  std::FILE* f = std::fopen(path.c_str(), "wt");
   if (!f) return;
   std::fputs(";;; Source configuration file with line continuation characters removed and lines merged.\n\n", f);
   for (const Line& line : lines) {
@@ -129,7 +140,10 @@ void INIPreprocessor::Predefine(const std::string& name, const std::string& valu
 }
 
 void INIPreprocessor::OpenSideFile() {
-  ppFile_ = std::fopen(WithExtension(stream_.fileName_, "pp").c_str(), "wt");
+  const std::string path = WithExtension(stream_.fileName_, "pp");
+  // Neither the source (named *.pp) nor a file it included is written over.
+  if (IsBeingRead(path)) return;
+  ppFile_ = std::fopen(path.c_str(), "wt");
   if (!ppFile_) return;
   std::fputs("; -------- Predefined macros --------\n", ppFile_);
   for (const auto& [name, macro] : macros_)
@@ -143,14 +157,13 @@ void INIPreprocessor::FirstPass(const std::vector<std::string>& raw, std::vector
   lines = Merge(std::move(lines));
   if (stream_.flags_ & INI_PP_FILES) WriteMergedSideFile(lines);
 
-  const ini_env::Settings& env = ini_env::Get();
-  if (env.hardwareFlag) Predefine("__HARDWARE__", "");
-  if (env.localVersionFlag) Predefine("__LOCAL_VERSION", "");
-  if (env.debugFlag) Predefine("__DEBUG__", "");
-  Predefine("__APP_NAME__", Underscored(env.appName));
-  Predefine("__PROJECT_NAME__", Underscored(env.projectName));
-  if (env.debuggerName) {
-    const char* name = env.debuggerName();
+  if (g_fwSettings.hardware) Predefine("__HARDWARE__", "");
+  if (g_fwSettings.localVersion) Predefine("__LOCAL_VERSION", "");
+  if (g_fwSettings.debug) Predefine("__DEBUG__", "");
+  Predefine("__APP_NAME__", Underscored(g_fwSettings.appName ? g_fwSettings.appName : ""));
+  Predefine("__PROJECT_NAME__", Underscored(g_fwSettings.projectName ? g_fwSettings.projectName : ""));
+  if (g_fwHooks.debuggerName) {
+    const char* name = g_fwHooks.debuggerName();
     if (name && *name) Predefine("__DEBUGGER__", name);
   }
   std::string file = NameOf(stream_.fileName_);
@@ -318,9 +331,7 @@ void INIPreprocessor::Include(std::vector<Line>& lines, size_t index, const std:
   }
   FileInOut in(true, "rt", path.c_str(), 0);
   if (!in.IsOpen()) {
-    ini_env::MessageId("mq1", 6922,
-                       "File '%s': cannot open the included file '%s'|\xD4\xE0\xE9\xEB '%s': \xED\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xE2\xEA\xEB\xFE\xF7\xE0\xE5\xEC\xFB\xE9 \xF4\xE0\xE9\xEB '%s'",
-                       including.path.c_str(), path.c_str(), including.path.c_str(), path.c_str());
+    ini_env::MessageId("mq1", 6922, including.path.c_str(), path.c_str());
     return;
   }
   if (includedBytes_ + in.Size() > kINIIncludeBytesMax) {

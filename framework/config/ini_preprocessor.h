@@ -58,6 +58,9 @@ class INIPreprocessor {
   };
 
   static std::vector<Line> Merge(std::vector<Line> lines);
+  // True when path names the source or a file it included (case and
+  // separator do not tell Windows file names apart).
+  bool IsBeingRead(const std::string& path) const;
   void WriteMergedSideFile(const std::vector<Line>& lines);
   void Predefine(const std::string& name, const std::string& value);
   void OpenSideFile();

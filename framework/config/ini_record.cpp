@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/base/hooks.h"
 #include "framework/config/ini_env.h"
 #include "framework/config/ini_stream.h"
 #include "framework/config/ini_text.h"
@@ -72,12 +73,11 @@ int HexValue(char c) {
 }
 
 uint32_t ReadNumber(INIStream& stream, const INIReadRecord& r, const char* value) {
-  ini_env::Settings& env = ini_env::Get();
   if (!(r.flags & INI_READ_EXPRESSION)) return ini_text::ParseNumber(value);
   // The hook need not touch the flag; a stale one must not raise a message.
-  env.badNumberFlag = false;
-  const uint32_t number = env.parseHook ? env.parseHook(value, 1) : ini_text::ParseNumber(value);
-  if (env.debugFlag && env.badNumberFlag)
+  g_fwSettings.badNumber = 0;
+  const uint32_t number = g_fwHooks.parse ? g_fwHooks.parse(1, value) : ini_text::ParseNumber(value);
+  if (g_fwSettings.debug && g_fwSettings.badNumber)
     ini_env::Message("sl", "Invalid expression string '%s'\nFile:    '%s'\nSection: '%s'\nRecord:  '%s'", value,
                      stream.FileName().c_str(), stream.CurrentSectionName().c_str(), r.name);
   return number;

@@ -1,6 +1,7 @@
 // References "@[section].record" in record values.
 #include <cstring>
 
+#include "framework/base/hooks.h"
 #include "framework/config/ini_env.h"
 #include "framework/config/ini_stream.h"
 #include "framework/config/ini_text.h"
@@ -10,7 +11,7 @@ namespace {
 // Rebuilds one value; false (and the value untouched) when a reference
 // cannot be resolved.
 bool ResolveValue(INIStream& stream, const SectionItem& own, const INIItem& item, std::string& out) {
-  const bool debug = ini_env::Get().debugFlag;
+  const bool debug = g_fwSettings.debug != 0;
   const char* file = stream.FileName().c_str();
   const char* p = item.Value();
   while (*p) {

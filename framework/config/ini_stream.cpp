@@ -55,6 +55,7 @@ INIStream::INIStream(const MemoryArray& array) : flags_(INI_SIMPLE), fileName_("
 }
 
 INIStream::INIStream(const char* text) : flags_(INI_SIMPLE), fileName_("<In Memory>") {
+  if (!text) text = "";  // no text: an empty stream
   const size_t n = std::strlen(text);
   memory_.bytes.assign(text, text + n);
   memory_.used = n;
@@ -74,6 +75,7 @@ INIStream::INIStream(NestedTag, INIStream& parent)
       fileName_(parent.fileName_) {}
 
 std::unique_ptr<INIStream> INIStream::MakeNested() {
+  if (level_ >= kINILevelMax) return nullptr;
   return std::unique_ptr<INIStream>(new INIStream(NestedTag{}, *this));
 }
 
@@ -83,7 +85,7 @@ INIStream::~INIStream() {
 
 bool INIStream::MaySave() const {
   // A nested stream shares its file with the top stream, which writes it whole.
-  if (level_ != 0 || IsReadOnly() || refusedName_ || unreadable_) return false;
+  if (parent_ || IsReadOnly() || refusedName_ || unreadable_) return false;
   // "<In Memory>" and the placeholder of a stream that was given no name.
   return !fileName_.empty() && fileName_[0] != '<' && fileName_ != "Undefined";
 }
@@ -110,13 +112,16 @@ void INIStream::ReadFile() {
     loaded_ = false;
     return;
   }
-  if (in.Lossy() && !IsReadOnly()) {
-    // Saving would put the pieces of an overlong line back as other records
-    // and drop what followed a NUL byte.
-    unreadable_ = true;
-    ini_env::Message("s", "INIStream('%s'): a line longer than %u characters or a NUL byte cannot be kept; the file is not saved",
+  if (!in.Lossy()) return;
+  if (IsReadOnly()) {
+    ini_env::Message("s", "INIStream('%s'): a line longer than %u characters or a NUL byte cannot be kept; the rest of the line is dropped",
                      fileName_.c_str(), static_cast<unsigned>(kMaxLineBuffer - 1));
+    return;
   }
+  // Saving would drop the rest of the line from the file.
+  unreadable_ = true;
+  ini_env::Message("s", "INIStream('%s'): a line longer than %u characters or a NUL byte cannot be kept; the file is not saved",
+                   fileName_.c_str(), static_cast<unsigned>(kMaxLineBuffer - 1));
 }
 
 void INIStream::ReadFrom(FInOut& in, size_t lineBuffer) {
@@ -143,8 +148,7 @@ void INIStream::ReadFrom(FInOut& in, size_t lineBuffer) {
     pp_ = &pp;
     pp.FirstPass(raw, output);
     raw.clear();
-    size_t position = 0;
-    Parse(output, position);
+    ParseAll(output);
     output.clear();
     if (IsReadOnly()) BuildIndexes();
     pp.SecondPass();
@@ -163,9 +167,20 @@ void INIStream::ReadFrom(FInOut& in, size_t lineBuffer) {
     }
     raw.clear();
   }
-  size_t position = 0;
-  Parse(output, position);
+  ParseAll(output);
   if (IsReadOnly()) BuildIndexes();
+}
+
+void INIStream::ParseAll(const std::vector<std::string>& lines) {
+  size_t position = 0;
+  if (Parse(lines, position)) return;
+  // What follows the bad header is missing from the stream: saving it would
+  // drop those lines from the file.
+  const bool wouldSave = MaySave();
+  unreadable_ = true;
+  const std::string line = position < lines.size() ? lines[position] : std::string();
+  ini_env::Message("sf", "INIStream('%s'): invalid section nesting %s%s", fileName_.c_str(), line.c_str(),
+                   wouldSave ? "; the file is not saved" : "");
 }
 
 bool INIStream::Parse(const std::vector<std::string>& lines, size_t& position) {
@@ -176,16 +191,15 @@ bool INIStream::Parse(const std::vector<std::string>& lines, size_t& position) {
       size_t n = 0;
       while (p[n] == '[') ++n;
       if (n == level_ + 2u && !sections_.empty()) {
+        // One level more than a stream can count is a nesting error.
+        if (level_ >= kINILevelMax) return false;
         SectionItem* last = sections_.back().get();
         if (!last->Nested()) last->SetNested(MakeNested());
         if (!last->Nested()->Parse(lines, position)) return false;
         continue;  // the line that ended the nested stream is read here
       }
       if (n < level_ + 1u) return true;  // an outer stream's header
-      if (n != level_ + 1u) {
-        ini_env::Message("sf", "INIStream('%s'): invalid section nesting %s", fileName_.c_str(), line.c_str());
-        return false;
-      }
+      if (n != level_ + 1u) return false;  // position stays on the bad header
       const char* start = p + n;
       const char* end = std::strchr(start, ']');
       std::string name = end ? std::string(start, end) : std::string(start);
@@ -275,7 +289,7 @@ INIStream* INIStream::GetSubStream(bool create, const char* sectionName) {
   SetSection(sectionName);
   if (create) {
     if (!current_) current_ = AppendSection(currentName_);
-    if (!current_->Nested()) current_->SetNested(MakeNested());
+    if (!current_->Nested() && level_ < kINILevelMax) current_->SetNested(MakeNested());
   }
   return current_ ? current_->Nested() : nullptr;
 }
@@ -295,6 +309,7 @@ bool INIStream::DeleteSection(const char* name) {
 }
 
 size_t INIStream::DeleteSectionsWithPrefix(const char* prefix) {
+  if (!prefix) return 0;  // no prefix names no section
   const size_t n = std::strlen(prefix);
   std::vector<std::string> names;
   for (const auto& s : sections_)
@@ -304,7 +319,7 @@ size_t INIStream::DeleteSectionsWithPrefix(const char* prefix) {
 }
 
 const char* INIStream::FindValue(const char* name) const {
-  if (!current_) return nullptr;
+  if (!current_ || !name) return nullptr;
   const INIItem* item = current_->FindItem(name);
   return item ? item->Value() : nullptr;
 }
@@ -312,13 +327,15 @@ const char* INIStream::FindValue(const char* name) const {
 const char* INIStream::ReadValue(size_t size, char* destination, const char* defaultValue, const char* name) const {
   const char* source = FindValue(name);
   if (!source) source = defaultValue;
-  if (!source) return nullptr;
+  if (!source || !destination || size == 0) return nullptr;
   // The default is often the destination's own text.
   if (source != destination) ini_text::CopyBounded(destination, size, source);
   return destination;
 }
 
 INIStream& INIStream::SetValue(const char* value, const char* name) {
+  // A record without a name would become a kept line.
+  if (!name) return *this;
   if (!current_) current_ = AppendSection(currentName_);
   INIItem* item = current_->FindItem(name);
   if (item) item->SetValue(value);
@@ -327,7 +344,7 @@ INIStream& INIStream::SetValue(const char* value, const char* name) {
 }
 
 bool INIStream::DeleteValue(const char* name) {
-  if (!current_) return false;
+  if (!current_ || !name) return false;
   INIItem* item = current_->FindItem(name);
   return item && current_->Remove(item);
 }
@@ -347,7 +364,8 @@ void INIStream::ExpandMacros(SectionItem* section, const std::string& text, std:
   root->pp_->Expand(section, text, output);
 }
 
-INISectionIterator::INISectionIterator(const char* prefix, INIStream& stream) : prefix_(prefix), stream_(stream) {
+INISectionIterator::INISectionIterator(const char* prefix, INIStream& stream)
+    : prefix_(prefix ? prefix : ""), stream_(stream) {
   Seek();
 }
 
@@ -368,7 +386,7 @@ void INISectionIterator::Next() {
 }
 
 INIItemIterator::INIItemIterator(const char* prefix, const char* sectionName, INIStream& stream)
-    : prefix_(prefix), section_(stream.SetSection(sectionName).CurrentSection()) {
+    : prefix_(prefix ? prefix : ""), section_(stream.SetSection(sectionName).CurrentSection()) {
   Seek();
 }
 

@@ -31,6 +31,9 @@ enum : uint32_t { INI_FORMAT_DECIMAL = 1, INI_FORMAT_HEX = 2 };
 // Longest file name kept; a longer one is refused (neither read nor saved)
 // rather than cut to a path that may name another file.
 constexpr size_t kINIFileNameMax = 259;
+// The deepest level a nested stream can have: the level is one byte. A
+// header nested deeper is a nesting error.
+constexpr uint8_t kINILevelMax = 255;
 
 class INIStream {
  public:
@@ -90,7 +93,7 @@ class INIStream {
   const MemoryArray& Memory() const { return memory_; }
 
   // A stream with this stream's settings (file name, loaded flag, flags,
-  // number format) one level deeper, without content.
+  // number format) one level deeper, without content; null at kINILevelMax.
   std::unique_ptr<INIStream> MakeNested();
   void WriteTo(FInOut& out, bool& lastWasNamed);
 
@@ -101,8 +104,11 @@ class INIStream {
   void ReadFrom(FInOut& in, size_t lineBuffer);
   void ReadFile();
   // Parses from lines[position]; returns false when parsing stopped on a
-  // nesting error (the whole read stops).
+  // nesting error (the whole read stops), with position on the bad header.
   bool Parse(const std::vector<std::string>& lines, size_t& position);
+  // Parses a top stream's lines; a stopped parse is reported and marks the
+  // stream not to be saved.
+  void ParseAll(const std::vector<std::string>& lines);
   void BuildIndexes();
   SectionItem* AppendSection(const std::string& name);
   bool MaySave() const;

@@ -1,6 +1,7 @@
 // Saving a stream to its file or to memory.
 #include <cstring>
 
+#include "framework/base/hooks.h"
 #include "framework/config/ini_env.h"
 #include "framework/config/ini_stream.h"
 
@@ -29,7 +30,7 @@ std::string Header(const std::string& name, unsigned brackets) {
 }  // namespace
 
 void INIStream::WriteTo(FInOut& out, bool& lastWasNamed) {
-  const bool debug = ini_env::Get().debugFlag;
+  const bool debug = g_fwSettings.debug != 0;
   for (size_t i = 0; i < sections_.size(); ++i) {
     SectionItem& section = *sections_[i];
     if (debug) {
@@ -76,16 +77,32 @@ void INIStream::WriteTo(FInOut& out, bool& lastWasNamed) {
 
 bool INIStream::Save() {
   if (!MaySave()) return false;
-  FileInOut out(false, "wt", fileName_.c_str(), 16384);
+  // The new text goes to a file beside the old one, which it then replaces
+  // in one step: a failed write never leaves a short file.
+  const std::string temporary = ini_env::NewFileBeside(fileName_);
+  if (temporary.empty()) {
+    ini_env::Message("sf", "%s", ini_env::FileErrorText(false, fileName_.c_str()).c_str());
+    return false;
+  }
+  FileInOut out(false, "wt", temporary.c_str(), 16384);
   if (!out.IsOpen()) {
-    ini_env::Message("s", "Cannot create file '%s'", fileName_.c_str());
+    ini_env::Message("sf", "%s", ini_env::FileErrorText(false, temporary.c_str()).c_str());
+    ini_env::RemoveFile(temporary);
     return false;
   }
   bool lastWasNamed = false;
   WriteTo(out, lastWasNamed);
   out.Close();
   if (out.Failed()) {
-    ini_env::Message("s", "Cannot write file '%s'", fileName_.c_str());
+    // What was written is incomplete: only the old file is worth keeping.
+    ini_env::RemoveFile(temporary);
+    ini_env::Message("sf", "Cannot write file '%s'; the file '%s' is left as it was", temporary.c_str(),
+                     fileName_.c_str());
+    return false;
+  }
+  if (!ini_env::ReplaceFileWith(temporary, fileName_)) {
+    ini_env::Message("sf", "Cannot replace file '%s'; the file is left as it was and the new contents are kept in '%s'",
+                     fileName_.c_str(), temporary.c_str());
     return false;
   }
   return true;

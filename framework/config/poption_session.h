@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/config/poption.h"
-#include "framework/ui/ev_handler.h"
+#include "framework/base/ev_handler.h"
 
 class INIStream;
 

@@ -14,15 +14,6 @@ namespace {
 constexpr uint16_t kCannotEmpty = 2015;
 constexpr uint16_t kCannotCreate = 2011;
 
-std::string FullPath(const char* path)
-{
-    char full[MAX_PATH * 2] = "";
-    DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
-    std::string result = n && n < sizeof full ? full : path;
-    while (result.size() > 3 && (result.back() == '\\' || result.back() == '/')) result.pop_back();
-    return result;
-}
-
 bool IsDir(const char* path)
 {
     DWORD a = GetFileAttributesA(path);
@@ -45,30 +36,14 @@ bool FolderIsEmpty(const char* path)
 
 }  // namespace
 
-bool RemoveDir(const char* path)
-{
-    if (!path || !*path) return false;
-    const std::string target = FullPath(path);
-    char saved[MAX_PATH * 2] = "";
-    GetCurrentDirectoryA(sizeof saved, saved);
-    const std::string current = FullPath(saved);
-    bool moved = false;
-    if (lstrcmpiA(current.c_str(), target.c_str()) == 0 ||
-        (current.size() > target.size() && _strnicmp(current.c_str(), target.c_str(), target.size()) == 0 &&
-         current[target.size()] == '\\')) {
-        // Windows keeps the current directory open: step out of it first.
-        std::string parent = target + "\\..";
-        moved = SetCurrentDirectoryA(parent.c_str()) != 0;
-    }
-    bool removed = RemoveDirectoryA(target.c_str()) != 0 || !IsDir(target.c_str());
-    // The removed directory cannot be gone back to: the parent stays.
-    if (!(moved && removed)) SetCurrentDirectoryA(saved);
-    return removed;
-}
-
 bool MakeEmptyFolder(const char* path)
 {
     if (!path || !*path) return false;
+    // A drive or share root is never emptied.
+    if (IsDriveOrShareRoot(path)) {
+        ShowMessageById(kCannotEmpty, path);
+        return false;
+    }
     DWORD a = GetFileAttributesA(path);
     if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
         ShowMessageById(kCannotEmpty, path);

@@ -4,11 +4,8 @@
 
 #include <cstddef>
 
-// Removes the empty directory `path`. When it is its drive's current
-// directory, that drive's current directory moves to the parent first; the
-// process's current directory is put back unless it was the one removed (it
-// then stays at the parent). True when the directory is gone.
-bool RemoveDir(const char* path);
+// RemoveDir is a base service (directory-tree deletion uses it).
+#include "framework/base/dir_tree.h"
 
 // Deletes the tree below an existing folder and makes sure an empty folder
 // `path` exists. A folder that could not be deleted counts as done when

@@ -327,14 +327,16 @@ std::string SIDialog::GetItemText(uint32_t id)
     return text;
 }
 
-void SIDialog::SubstituteItemText(uint32_t id)
+void SIDialog::SubstituteItemText(uint32_t id) { SubstituteItemText(id, 1024); }
+
+void SIDialog::SubstituteItemText(uint32_t id, size_t maxLength)
 {
     if (!Handle()) return;
     std::string text = GetItemText1251(Handle(), static_cast<int>(id));
-    if (text.size() > 1024) text.resize(1024);
-    char out[1025];
-    ExpandTextMacros(out, text.c_str(), sizeof out);
-    SetItemText1251(Handle(), static_cast<int>(id), out);
+    if (text.size() > maxLength) text.resize(maxLength);
+    std::string out(maxLength + 1, '\0');
+    ExpandTextMacros(out.data(), text.c_str(), out.size());
+    SetItemText1251(Handle(), static_cast<int>(id), out.c_str());
 }
 
 void SIDialog::FormatItemText(uint32_t id, ...)

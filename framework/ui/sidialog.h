@@ -94,6 +94,10 @@ public:
     // The control's text (1024 characters at most) with its "$"-names
     // expanded, set back.
     void SubstituteItemText(uint32_t id);
+    // The same for texts of up to `maxLength` characters (the setup's pages
+    // substitute texts of up to kLongSubstitution).
+    static constexpr size_t kLongSubstitution = 8192;
+    void SubstituteItemText(uint32_t id, size_t maxLength);
     // The control's text (2048 characters at most) as the format for the
     // arguments, the result set back.
     void FormatItemText(uint32_t id, ...);

@@ -1,6 +1,6 @@
 #include "framework/window/module.h"
 
-#include "framework/ui/ml_text.h"
+#include "framework/base/ml_text.h"
 
 Module& Module::Own()
 {

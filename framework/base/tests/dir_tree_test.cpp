@@ -12,6 +12,8 @@
 #include "framework/base/file_utils.h"
 #include "framework/base/hooks.h"
 #include "framework/base/sys_box_recorder.h"
+#include "framework/base/path.h"
+#include "support/scratch_drive.h"
 #include "support/temp_tree.h"
 
 namespace {
@@ -162,6 +164,58 @@ TEST(DirTree, DeleteTreeRemovesOnlyDirectories)
     EXPECT_TRUE(DeleteDirTree(tree.Path("t").c_str()));
     EXPECT_FALSE(tree.Exists("t"));
     EXPECT_TRUE(tree.Exists("plain.txt"));
+}
+
+TEST(DirTree, RemovingTheCurrentDirectoryStepsOutOfIt)
+{
+    TempTree tree;
+    const std::string dir = tree.Path("rm");
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(sizeof saved, saved);
+    SetCurrentDirectoryA(dir.c_str());
+    EXPECT_TRUE(RemoveDir(dir.c_str()));
+    EXPECT_FALSE(tree.Exists("rm"));
+    char now[MAX_PATH];
+    GetCurrentDirectoryA(sizeof now, now);
+    EXPECT_EQ(lstrcmpiA(now, tree.Root().c_str()), 0) << now;
+    SetCurrentDirectoryA(saved);
+    // Another directory: the current directory is put back.
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+    EXPECT_TRUE(RemoveDir(dir.c_str()));
+    GetCurrentDirectoryA(sizeof now, now);
+    EXPECT_STREQ(now, saved);
+}
+
+TEST(DirTree, DriveAndShareRootsAreNeverDeleted)
+{
+    // The root of the prefix's scratch drive: a real root is never named.
+    ScratchDrive drive;
+    ASSERT_TRUE(drive.Ready());
+    const std::string mine = drive.Folder();
+    const std::string top = mine + "\\top.txt";
+    const std::string sub = mine + "\\sub";
+    ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+    HANDLE h = CreateFileA(top.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    const std::string d = ScratchDrive::Drive();
+    for (const std::string& root : {d, d + "\\", d + "/", sub + "\\..\\..", d + "\\."}) {
+        EXPECT_TRUE(IsDriveOrShareRoot(root.c_str())) << root;
+        EXPECT_FALSE(DeleteDirTree(root.c_str())) << root;
+        EXPECT_EQ(PPath(root.c_str()).Delete(), 0) << root;
+        EXPECT_TRUE(PPath(top.c_str()).IsFile()) << root;
+        EXPECT_TRUE(PPath(sub.c_str()).IsDirectory()) << root;
+    }
+    for (const char* share : {"\\\\server\\share", "\\\\server\\share\\", "//server/share", "\\\\?\\C:\\"}) {
+        EXPECT_TRUE(IsDriveOrShareRoot(share)) << share;
+        EXPECT_FALSE(DeleteDirTree(share)) << share;
+    }
+    // A folder on that drive is deleted as any other.
+    EXPECT_FALSE(IsDriveOrShareRoot(sub.c_str()));
+    EXPECT_TRUE(DeleteDirTree(sub.c_str()));
+    EXPECT_FALSE(PPath(sub.c_str()).Exists());
+    EXPECT_FALSE(IsDriveOrShareRoot("\\\\server\\share\\dir"));
 }
 
 TEST(DirTree, DeleteTreeStepsOutOfTheCurrentDirectory)

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "framework/base/sys_box_recorder.h"
-#include "framework/ui/message.h"
+#include "framework/base/message.h"
 #include "support/temp_tree.h"
 
 namespace {

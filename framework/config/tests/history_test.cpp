@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "framework/config/ini_env.h"
+#include "framework/base/hooks.h"
 #include "framework/config/ini_stream.h"
 #include "framework/config/tests/support/ini_test_support.h"
 
@@ -17,13 +17,15 @@ namespace {
 class HistoryFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = ini_env::Get().projectName;
-    ini_env::Get().projectName = dir_.Path("proj");
+    saved_ = g_fwSettings.projectName;
+    project_ = dir_.Path("proj");
+    g_fwSettings.projectName = project_.c_str();
   }
-  void TearDown() override { ini_env::Get().projectName = saved_; }
+  void TearDown() override { g_fwSettings.projectName = saved_; }
   std::string Path() const { return dir_.Path("proj.HST"); }
   ScratchDir dir_;
-  std::string saved_;
+  std::string project_;
+  const char* saved_ = nullptr;
 };
 
 TEST_F(HistoryFile, AddingKeepsOneItemPerTextNewestLastAndAtMost64) {
@@ -52,6 +54,10 @@ TEST_F(HistoryFile, LetterCaseMattersOnlyWhenBothItemsAskForIt) {
   EXPECT_STREQ(history.Text(1, 0), "text");
   EXPECT_NE(history.Find(1, "TEXT"), nullptr);
   EXPECT_EQ(history.Find(1, "none"), nullptr);
+  // Case-blind comparison knows the code page 1251 letters.
+  history.Add(3, "\xCF\xD0\xC8\xC2\xC5\xD2", false);
+  history.Add(3, "\xEF\xF0\xE8\xE2\xE5\xF2", false);
+  EXPECT_EQ(history.List(3)->Items().size(), 1u);
 }
 
 TEST_F(HistoryFile, SavesAndLoadsItemsAndIgnoresForeignSections) {

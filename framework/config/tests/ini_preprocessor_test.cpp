@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/config/ini_env.h"
+#include "framework/base/hooks.h"
 #include "framework/config/ini_stream.h"
 #include "framework/config/tests/support/ini_test_support.h"
 
@@ -39,6 +39,8 @@ std::vector<PPCase> Cases() {
       {"macro in a section name", {{"m.ini", "#define SEC Main\n[SEC]\nx=1\n"}}, "[Main]|x=1", {}},
       {"undef", {{"m.ini", "#define V 1\n#undef V\n[s]\nx=V\n"}}, "[s]|x=V", {}},
       {"escapes decoded in lines", {{"m.ini", "[s]\nx=a\\x41\\101\\q\n"}}, "[s]|x=aAAq", {}},
+      {"escaped 8 and 9 stand for themselves and end an octal run",
+       {{"m.ini", "[s]\nx=dir\\8051\\9\ny=\\18\nz=a\\0b\n"}}, "[s]|x=dir80519|y=\x01" "8|z=a", {}},
       {"if on undefined names compares texts",
        {{"m.ini", "[s]\n#if A == B\nx=1\n#else\ny=1\n#endif\n#if A!=B\nz=1\n#endif\n"}}, "[s]|y=1|z=1", {}},
       {"if after expansion", {{"m.ini", "#define M on\n[s]\n#if M=on\nx=1\n#endif\n"}}, "[s]|x=1", {}},
@@ -118,7 +120,6 @@ TEST(INIPreprocessor, MissingIncludeUsesItsMessageIdAndNamesBothFiles) {
   INIStream stream(INI_READ_ONLY | INI_PREPROCESS, path.c_str());
   ASSERT_EQ(messages.Messages().size(), 1u);
   EXPECT_EQ(messages.Messages()[0].id, 6922u);
-  EXPECT_EQ(messages.Messages()[0].flags, "mq1");
   EXPECT_NE(messages.Messages()[0].text.find(path), std::string::npos);
 }
 
@@ -189,19 +190,20 @@ TEST(INIPreprocessor, WideIncludeTreeStopsAtTheIncludeBound) {
 }
 
 TEST(INIPreprocessor, PredefinedMacrosDescribeProgramAndFile) {
-  ini_env::Settings& env = ini_env::Get();
-  const ini_env::Settings saved = env;
-  env.appName = "my-app";
-  env.projectName = "voq-proj";
-  env.hardwareFlag = true;
-  env.debuggerName = [] { return "POD"; };
+  const FwSettings saved = g_fwSettings;
+  const FwHookTable savedHooks = g_fwHooks;
+  g_fwSettings.appName = "my-app";
+  g_fwSettings.projectName = "voq-proj";
+  g_fwSettings.hardware = 1;
+  g_fwHooks.debuggerName = [] { return "POD"; };
   ScratchDir dir;
   const std::string path = dir.Write("setup.ini",
                                      "[s]\na=__APP_NAME__\np=__PROJECT_NAME__\nf=__FILE__\nd=__DEBUGGER__\n"
                                      "#ifdef __HARDWARE__\nh=1\n#endif\n#ifdef __DEBUG__\ng=1\n#endif\n"
                                      "#ifndef __LOCAL_VERSION\nl=0\n#endif\n");
   INIStream stream(INI_READ_ONLY | INI_PREPROCESS, path.c_str());
-  env = saved;
+  g_fwSettings = saved;
+  g_fwHooks = savedHooks;
   EXPECT_EQ(Dump(stream), "[s]|a=my_app|p=voq_proj|f=SETUP.INI|d=POD|h=1|l=0");
 }
 
@@ -218,6 +220,36 @@ TEST(INIPreprocessor, SideFilesShowMergedAndExpandedText) {
   EXPECT_NE(pp.find("; -------- Predefined macros --------"), std::string::npos);
   EXPECT_NE(pp.find("; __FILE__ = S.INI"), std::string::npos);
   EXPECT_NE(pp.find(NativeLines("\n[Main]\nx=5\ny=Main\n")), std::string::npos) << pp;
+}
+
+TEST(INIPreprocessor, SideFilesNeverOverwriteTheFilesBeingRead) {
+  struct Case {
+    const char* source;
+    const char* included;  // written beside the source, or null
+    const char* sideFile;  // the side file that must still be written
+  } cases[] = {
+      {"cfg.pp", nullptr, "cfg.pp1"},
+      {"cfg.PP1", nullptr, "cfg.pp"},
+      {"cfg.ini", "cfg.pp", "cfg.pp1"},
+  };
+  for (const Case& c : cases) {
+    for (uint8_t readOnly : {uint8_t{0}, uint8_t{INI_READ_ONLY}}) {
+      ScratchDir dir;
+      const std::string source = std::string("[s]\nx=1\n") + (c.included ? "#include cfg.pp\n" : "");
+      const std::string path = dir.Write(c.source, source);
+      const std::string includedText = "y=2\n";
+      if (c.included) dir.Write(c.included, includedText);
+      {
+        INIStream stream(readOnly | INI_PREPROCESS | INI_PP_FILES, path.c_str());
+        EXPECT_EQ(Dump(stream), c.included ? "[s]|x=1|y=2" : "[s]|x=1") << c.source;
+      }
+      EXPECT_EQ(ScratchDir::Read(path), source) << c.source;
+      if (c.included) {
+        EXPECT_EQ(ScratchDir::Read(dir.Path(c.included)), includedText) << c.source;
+      }
+      EXPECT_TRUE(ScratchDir::Exists(dir.Path(c.sideFile))) << c.source;
+    }
+  }
 }
 
 }  // namespace

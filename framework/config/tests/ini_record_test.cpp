@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/config/ini_env.h"
+#include "framework/base/hooks.h"
 #include "framework/config/ini_stream.h"
 #include "framework/config/tests/support/ini_test_support.h"
 
@@ -26,7 +26,8 @@ TEST(INIReadRecord, NumbersParseDecimalAndHexAndKeepTheirWidth) {
     uint32_t expected32;
     uint8_t expected8;
   } cases[] = {
-      {"0x10", 16, 16}, {"010", 10, 10}, {"000", 0, 0}, {"7", 7, 7}, {"0x1FF", 0x1FF, 0xFF}, {"junk", 0, 0},
+      // " 010" is what a record "r= 010" holds with flag 0x20: decimal too.
+      {"0x10", 16, 16}, {"010", 10, 10}, {" 010", 10, 10}, {"000", 0, 0}, {"7", 7, 7}, {"0x1FF", 0x1FF, 0xFF}, {"junk", 0, 0},
       {nullptr, 1234, 99},
   };
   for (const Case& c : cases) {
@@ -41,27 +42,28 @@ TEST(INIReadRecord, NumbersParseDecimalAndHexAndKeepTheirWidth) {
 }
 
 TEST(INIReadRecord, ExpressionReadsReportOnlyWhatThisReadFlagged) {
-  ini_env::Settings& env = ini_env::Get();
-  const ini_env::Settings saved = env;
-  env.debugFlag = true;
+  const FwSettings saved = g_fwSettings;
+  const FwHookTable savedHooks = g_fwHooks;
+  g_fwSettings.debug = 1;
   INIStream stream;
   WithValue(stream, "1+");
   uint32_t v = 0;
   MessageRecorder messages;
   // A stale flag from an earlier parse must not raise a message.
-  env.badNumberFlag = true;
-  env.parseHook = nullptr;
+  g_fwSettings.badNumber = 1;
+  g_fwHooks.parse = FwDefaultParse;
   stream.Read(INIReadRecord("r", v, 0, INI_READ_EXPRESSION));
   EXPECT_TRUE(messages.Messages().empty()) << messages.All();
-  env.parseHook = [](const char*, int) -> uint32_t {
-    ini_env::Get().badNumberFlag = true;
-    return 5;
+  g_fwHooks.parse = [](uint8_t mode, const char*) -> uint32_t {
+    g_fwSettings.badNumber = 1;
+    return mode == 1 ? 5 : 0;
   };
   stream.Read(INIReadRecord("r", v, 0, INI_READ_EXPRESSION));
   EXPECT_EQ(v, 5u);
   EXPECT_EQ(messages.Count("Invalid expression string '1+'\nFile:    '<In Memory>'\nSection: 's'\nRecord:  'r'"), 1u)
       << messages.All();
-  env = saved;
+  g_fwSettings = saved;
+  g_fwHooks = savedHooks;
 }
 
 TEST(INIReadRecord, TextIsBoundedByTheBufferItNames) {

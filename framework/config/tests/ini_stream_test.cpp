@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "framework/config/ini_env.h"
+#include "framework/base/hooks.h"
 #include "framework/config/tests/support/ini_test_support.h"
 
 using ini_test::Dump;
@@ -138,9 +142,9 @@ TEST(INIStreamSave, DebugFlagReportsDuplicatesAndDropsLaterRecords) {
   ScratchDir dir;
   const std::string path = dir.Write("d.ini", "[s]\nx=1\nx=2\n[s]\n");
   MessageRecorder messages;
-  ini_env::Get().debugFlag = true;
+  g_fwSettings.debug = 1;
   { INIStream stream(0, path.c_str()); }
-  ini_env::Get().debugFlag = false;
+  g_fwSettings.debug = 0;
   EXPECT_EQ(messages.Count("duplicate record 'x' in section [s]"), 1u);
   EXPECT_EQ(messages.Count("duplicate section 's'"), 1u);
   EXPECT_EQ(ScratchDir::Read(path), NativeLines("[s]\nx=1\n\n[s]\n"));
@@ -375,9 +379,9 @@ TEST(INIStreamReferences, ResolvesSectionAndRecordReferences) {
     stream.SetSection("Other").SetValue("7", "name").SetValue("same", "ref");
     stream.SetSection("Main").SetValue("L", "local").SetValue(c.value, "ref");
     MessageRecorder messages;
-    ini_env::Get().debugFlag = true;
+    g_fwSettings.debug = 1;
     stream.ResolveReferences();
-    ini_env::Get().debugFlag = false;
+    g_fwSettings.debug = 0;
     stream.SetSection("Main");
     EXPECT_STREQ(stream.FindValue("ref"), c.expected) << c.value;
     if (c.trace) EXPECT_EQ(messages.Count(c.trace), 1u) << c.value << messages.All();
@@ -387,7 +391,9 @@ TEST(INIStreamReferences, ResolvesSectionAndRecordReferences) {
 
 TEST(INIStreamHostile, OverlongLinesNulBytesAndHugeFilesAreReadSafely) {
   ScratchDir dir;
-  // A line longer than the largest line buffer arrives in pieces.
+  MessageRecorder messages;
+  // A line longer than the largest line buffer keeps what fits; the rest of
+  // it is dropped, and the next line is read.
   const std::string big(200000, 'v');
   INIStream longLine(INI_READ_ONLY, dir.Write("long.ini", "[s]\nx=" + big + "\ny=1").c_str());
   longLine.SetSection("s");
@@ -442,4 +448,153 @@ TEST(INIStreamHostile, FileThatCannotBeHeldWholeIsNotSavedOver) {
   MessageRecorder messages;
   { INIStream stream(0, path.c_str()); }
   EXPECT_TRUE(messages.Messages().empty()) << messages.All();
+}
+
+namespace {
+
+// "[a]", "x=1", then headers of 2, 3, ... `deepest` brackets: each one level
+// below the last, down to a level of deepest - 1.
+std::string DeepNesting(unsigned deepest) {
+  std::string text = "[a]\nx=1\n";
+  for (unsigned n = 2; n <= deepest; ++n) text += std::string(n, '[') + std::string(n, ']') + "\n";
+  return text;
+}
+
+}  // namespace
+
+TEST(INIStreamSave, StoppedParseLeavesTheFileAsItWas) {
+  struct Case {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"first header nested", "[[x]]\ny=1\n[z]\nw=2\n"},
+      {"header two levels deeper in the middle", "[a]\nx=1\n[[[b]]]\ny=2\n[a]\nx=1\n"},
+      {"a level more than a stream can count", DeepNesting(257)},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    const std::string path = dir.Write("stop.ini", c.text);
+    MessageRecorder messages;
+    {
+      INIStream stream(0, path.c_str());
+      EXPECT_TRUE(stream.IsLoaded()) << c.what;
+      EXPECT_FALSE(stream.Save()) << c.what;
+    }
+    EXPECT_EQ(ScratchDir::Read(path), c.text) << c.what;
+    EXPECT_EQ(messages.Count("invalid section nesting"), 1u) << c.what << messages.All();
+    EXPECT_EQ(messages.Count("the file is not saved"), 1u) << c.what << messages.All();
+  }
+}
+
+TEST(INIStreamNesting, DeepestLevelAStreamCountsIsReadAndSaved) {
+  ScratchDir dir;
+  const std::string path = dir.Write("deep.ini", DeepNesting(kINILevelMax + 1u));
+  MessageRecorder messages;
+  std::string before;
+  {
+    INIStream stream(0, path.c_str());
+    const INIStream* deepest = &stream;
+    while (!deepest->Sections().empty() && deepest->Sections().back()->Nested())
+      deepest = deepest->Sections().back()->Nested();
+    EXPECT_EQ(deepest->Level(), kINILevelMax);
+    // Nothing can be nested below it.
+    EXPECT_EQ(const_cast<INIStream*>(deepest)->GetSubStream(true, ""), nullptr);
+    before = Dump(stream);
+  }
+  EXPECT_TRUE(messages.Messages().empty()) << messages.All();
+  INIStream back(INI_READ_ONLY, path.c_str());
+  EXPECT_EQ(Dump(back), before);
+}
+
+TEST(INIStreamRoundTrip, NameCutToTheLimitIsStoredFoundAndWrittenAlike) {
+  // Cut to 53 characters, the name ends in the blank before "B".
+  const std::string name = std::string(52, 'A') + " B";
+  ScratchDir dir;
+  const std::string path = dir.Write("cut.ini", "[a]\n" + name + "=1\n");
+  for (const char* value : {"2", "3"}) {
+    INIStream stream(0, path.c_str());
+    stream.SetSection("a").SetValue(value, name.c_str());
+    EXPECT_EQ(stream.CurrentSection()->Records().size(), 1u) << value;
+  }
+  INIStream back(INI_READ_ONLY, path.c_str());
+  back.SetSection("a");
+  EXPECT_STREQ(back.FindValue(name.c_str()), "3");
+  EXPECT_STREQ(back.FindValue(std::string(52, 'A').c_str()), "3");
+  EXPECT_EQ(Dump(back), "[a]|" + std::string(52, 'A') + "=3");
+}
+
+TEST(INIStreamHostile, ReadOnlyStreamDropsTheTailOfAnOverlongLine) {
+  // The line is 65,541 bytes: the last six, "Evil=1", are past the largest
+  // line buffer.
+  const std::string text = "[Main]\nA=" + std::string(65533, 'x') + "Evil=1\nB=2\n";
+  ScratchDir dir;
+  MessageRecorder messages;
+  INIStream stream(INI_READ_ONLY, dir.Write("phantom.ini", text).c_str());
+  stream.SetSection("Main");
+  EXPECT_EQ(stream.FindValue("Evil"), nullptr);
+  EXPECT_EQ(std::string(stream.FindValue("A")), std::string(65533, 'x'));
+  EXPECT_STREQ(stream.FindValue("B"), "2");
+  EXPECT_EQ(stream.CurrentSection()->Records().size(), 2u);
+  EXPECT_EQ(messages.Count("the rest of the line is dropped"), 1u) << messages.All();
+}
+
+TEST(INIStreamValues, NullTextsAreMissingOrEmpty) {
+  INIStream fromNull(static_cast<const char*>(nullptr));
+  EXPECT_TRUE(fromNull.Sections().empty());
+
+  INIStream stream;
+  stream.SetSection("s").SetValue(nullptr, "x");
+  EXPECT_STREQ(stream.FindValue("x"), "");
+  stream.SetValue("1", nullptr);
+  EXPECT_EQ(stream.CurrentSection()->Records().size(), 1u);
+  EXPECT_EQ(stream.FindValue(nullptr), nullptr);
+  EXPECT_EQ(stream.CurrentSection()->FindItem(nullptr), nullptr);
+  char buffer[8] = "keep";
+  EXPECT_EQ(stream.ReadValue(sizeof buffer, buffer, "dflt", nullptr), buffer);
+  EXPECT_STREQ(buffer, "dflt");
+  EXPECT_TRUE(stream.IsEmptyValue(nullptr));
+  EXPECT_FALSE(stream.DeleteValue(nullptr));
+  EXPECT_EQ(stream.DeleteSectionsWithPrefix(nullptr), 0u);
+  EXPECT_STREQ(INISectionIterator(nullptr, stream).Current(), "s");
+  EXPECT_STREQ(INIItemIterator(nullptr, "s", stream).Current(), "x");
+
+  INIItem item(nullptr, nullptr);
+  EXPECT_STREQ(item.Name(), "");
+  EXPECT_STREQ(item.Value(), "");
+}
+
+TEST(INIStreamSave, ReplacesTheFileInOneStepOrKeepsItAndNamesTheNewText) {
+  ScratchDir dir;
+  const std::string original = "[s]\nx=1\n";
+  const std::string path = dir.Write("a.ini", original);
+  const std::string saved = NativeLines("[s]\nx=2\n");
+  MessageRecorder messages;
+  std::string kept;
+  {
+    INIStream stream(0, path.c_str());
+    stream.SetSection("s").SetValue("2", "x");
+    // Held open without sharing, the file cannot be replaced now.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(stream.Save());
+    CloseHandle(held);
+    EXPECT_EQ(ScratchDir::Read(path), original);
+    ASSERT_EQ(messages.Count("Cannot replace file '" + path + "'"), 1u) << messages.All();
+    const std::string text = messages.Messages()[0].text;
+    const std::string marker = "the new contents are kept in '";
+    ASSERT_NE(text.find(marker), std::string::npos) << text;
+    kept = text.substr(text.find(marker) + marker.size());
+    kept.pop_back();  // the closing quote
+    EXPECT_EQ(std::filesystem::path(kept).parent_path(), std::filesystem::path(path).parent_path());
+    EXPECT_EQ(ScratchDir::Read(kept), saved);
+  }
+  // Closing saved it; the only other file is the one the message named.
+  EXPECT_EQ(ScratchDir::Read(path), saved);
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+    files.push_back(entry.path().filename().string());
+  std::sort(files.begin(), files.end());
+  std::vector<std::string> expected = {"a.ini", std::filesystem::path(kept).filename().string()};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(files, expected);
 }

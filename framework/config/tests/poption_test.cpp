@@ -6,7 +6,7 @@
 
 #include "framework/config/ini_stream.h"
 #include "framework/config/poption_session.h"
-#include "framework/ui/ev_handler.h"
+#include "framework/base/ev_handler.h"
 
 namespace {
 

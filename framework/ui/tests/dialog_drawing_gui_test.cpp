@@ -43,6 +43,14 @@ TEST(DialogDrawing, ControlTextsAsTemplates)
         SetDlgItemTextA(h, 660, "$P $V");
         dialog.SubstituteItemText(660);
         EXPECT_EQ(ItemText(h, 660), "VOQ 2.1");
+        // A page text of several thousand characters keeps its last name.
+        const std::string page = std::string(5000, 'x') + " $P";
+        SetDlgItemTextA(h, 660, page.c_str());
+        dialog.SubstituteItemText(660, SIDialog::kLongSubstitution);
+        EXPECT_EQ(ItemText(h, 660), std::string(5000, 'x') + " VOQ");
+        SetDlgItemTextA(h, 660, page.c_str());
+        dialog.SubstituteItemText(660);
+        EXPECT_EQ(ItemText(h, 660), std::string(1024, 'x'));
         SetDlgItemTextA(h, 661, "%u%%");
         dialog.FormatItemText(661, 42u);
         EXPECT_EQ(ItemText(h, 661), "42%");

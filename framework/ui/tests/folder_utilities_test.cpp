@@ -9,6 +9,7 @@
 
 #include "framework/base/dir_tree.h"
 #include "framework/base/sys_box_recorder.h"
+#include "framework/base/tests/support/scratch_drive.h"
 #include "framework/ui/colour_table.h"
 #include "framework/ui/folder_utilities.h"
 #include "framework/ui/program_run.h"
@@ -34,27 +35,6 @@ void MakeFile(const std::string& path)
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-TEST(FolderUtilities, RemovingTheCurrentDirectoryStepsOutOfIt)
-{
-    std::string root = TempRoot("voq_rmdir");
-    ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
-    char saved[MAX_PATH];
-    GetCurrentDirectoryA(sizeof saved, saved);
-    SetCurrentDirectoryA(root.c_str());
-    EXPECT_TRUE(RemoveDir(root.c_str()));
-    EXPECT_FALSE(Exists(root));
-    char now[MAX_PATH];
-    GetCurrentDirectoryA(sizeof now, now);
-    std::string parent = root.substr(0, root.find_last_of('\\'));
-    EXPECT_EQ(lstrcmpiA(now, parent.c_str()), 0) << now;
-    SetCurrentDirectoryA(saved);
-    // Another directory: the current directory is put back.
-    ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
-    EXPECT_TRUE(RemoveDir(root.c_str()));
-    GetCurrentDirectoryA(sizeof now, now);
-    EXPECT_STREQ(now, saved);
-}
-
 TEST(FolderUtilities, MakeEmptyFolderEmptiesCreatesAndRefusesAFile)
 {
     FwBoxRecorder boxes;
@@ -77,6 +57,24 @@ TEST(FolderUtilities, MakeEmptyFolderEmptiesCreatesAndRefusesAFile)
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].messageId, 2015);
     DeleteDirTree(root.c_str());
+}
+
+TEST(FolderUtilities, MakeEmptyFolderRefusesDriveAndShareRoots)
+{
+    FwBoxRecorder boxes;
+    // The root of the prefix's scratch drive: a real root is never named.
+    ScratchDrive drive;
+    ASSERT_TRUE(drive.Ready());
+    const std::string kept = drive.Folder() + "\\kept.txt";
+    MakeFile(kept);
+    const std::string d = ScratchDrive::Drive();
+    for (const std::string& path : {d, d + "\\", std::string("\\\\server\\share")}) {
+        boxes.Clear();
+        EXPECT_FALSE(MakeEmptyFolder(path.c_str())) << path;
+        EXPECT_TRUE(Exists(kept)) << path;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << path;
+        EXPECT_EQ(boxes.Boxes()[0].messageId, 2015) << path;
+    }
 }
 
 TEST(FolderUtilities, JoinFolderName)

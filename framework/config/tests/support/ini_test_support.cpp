@@ -1,11 +1,11 @@
 #include "framework/config/tests/support/ini_test_support.h"
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "framework/config/ini_env.h"
 #include "framework/config/ini_stream.h"
 
 namespace ini_test {
@@ -28,37 +28,45 @@ void DumpInto(const INIStream& stream, std::string& out) {
 
 }  // namespace
 
-MessageRecorder::MessageRecorder() {
+MessageRecorder::MessageRecorder() : previousTrace_(g_fwHooks.traceSink) {
   g_recorder = this;
-  ini_env::SetMessageSink(&MessageRecorder::Sink);
-  ini_env::SetTraceSink(&MessageRecorder::TraceSink);
+  g_fwHooks.traceSink = &MessageRecorder::TraceSink;
 }
 
 MessageRecorder::~MessageRecorder() {
-  ini_env::SetMessageSink(nullptr);
-  ini_env::SetTraceSink(nullptr);
+  g_fwHooks.traceSink = previousTrace_;
   g_recorder = nullptr;
 }
 
-int MessageRecorder::Sink(const char* flags, unsigned id, const char* text) {
-  if (g_recorder) g_recorder->messages_.push_back({flags, id, text});
-  return 1;
+void MessageRecorder::TraceSink(const char* format, va_list args) {
+  if (!g_recorder) return;
+  char text[4096];
+  std::vsnprintf(text, sizeof text, format, args);
+  g_recorder->traces_.push_back(text);
 }
 
-void MessageRecorder::TraceSink(const char* text) {
-  if (g_recorder) g_recorder->messages_.push_back({"trace", 0, text});
+std::vector<Message> MessageRecorder::Messages() const {
+  std::vector<Message> out;
+  for (const FwRecordedBox& box : boxes_.Boxes()) out.push_back({box.icon, box.messageId, box.text});
+  for (const std::string& line : traces_) out.push_back({0, 0, line});
+  return out;
+}
+
+void MessageRecorder::Clear() {
+  boxes_.Clear();
+  traces_.clear();
 }
 
 size_t MessageRecorder::Count(const std::string& fragment) const {
   size_t n = 0;
-  for (const Message& m : messages_)
+  for (const Message& m : Messages())
     if (m.text.find(fragment) != std::string::npos) ++n;
   return n;
 }
 
 std::string MessageRecorder::All() const {
   std::string out;
-  for (const Message& m : messages_) out += "[" + m.flags + "] " + m.text + "\n";
+  for (const Message& m : Messages()) out += "[" + std::to_string(m.icon) + " " + std::to_string(m.id) + "] " + m.text + "\n";
   return out;
 }
 

@@ -3,34 +3,42 @@
 // text dump of a stream's sections and records.
 #pragma once
 
+#include <cstdarg>
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "framework/base/hooks.h"
+#include "framework/base/sys_box_recorder.h"
 
 class INIStream;
 
 namespace ini_test {
 
 struct Message {
-  std::string flags;
-  unsigned id;
+  uint16_t icon;  // the message box's icon (102 error, 103 information); 0 for a trace line
+  unsigned id;    // the message id, 0 when the text was given directly
   std::string text;
 };
 
-// Records every message while it lives.
+// Records every box the engine shows through the framework's message
+// function (the recording box presenter: no box ever waits) and every line
+// it traces, while it lives.
 class MessageRecorder {
  public:
   MessageRecorder();
   ~MessageRecorder();
-  const std::vector<Message>& Messages() const { return messages_; }
+  std::vector<Message> Messages() const;
   // How many messages contain the fragment.
   size_t Count(const std::string& fragment) const;
   std::string All() const;
-  void Clear() { messages_.clear(); }
+  void Clear();
 
  private:
-  static int Sink(const char* flags, unsigned id, const char* text);
-  static void TraceSink(const char* text);
-  std::vector<Message> messages_;
+  static void TraceSink(const char* format, va_list args);
+  FwBoxRecorder boxes_;
+  FwTraceSink previousTrace_;
+  std::vector<std::string> traces_;
 };
 
 // A fresh folder for one test, removed with the object.

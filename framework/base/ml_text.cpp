@@ -1,10 +1,10 @@
-#include "framework/ui/ml_text.h"
+#include "framework/base/ml_text.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 
-#include "framework/ui/message.h"
+#include "framework/base/message.h"
 
 uint8_t g_mlLanguage = 0;
 

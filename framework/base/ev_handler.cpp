@@ -1,10 +1,10 @@
-#include "framework/ui/ev_handler.h"
+#include "framework/base/ev_handler.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "framework/ui/trace_scope.h"
+#include "framework/base/trace_scope.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/ui/trace_scope.h"
+#include "framework/base/trace_scope.h"
 
 #include <windows.h>
 

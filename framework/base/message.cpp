@@ -1,4 +1,4 @@
-#include "framework/ui/message.h"
+#include "framework/base/message.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 
 #include "framework/base/sys_box.h"
 #include "framework/base/sys_error.h"
-#include "framework/ui/ml_text.h"
+#include "framework/base/ml_text.h"
 
 namespace {
 
@@ -150,6 +150,8 @@ int DoMessageWithSystemError(const char* flags, ...)
     va_end(args);
     return answer;
 }
+
+int DoMessageIdV(const char* flags, uint16_t id, va_list args) { return DoMessageCore(flags, &id, false, args); }
 
 int ShowMessageById(uint16_t id, ...)
 {
