@@ -255,10 +255,11 @@ void DITreeView::BuildStateImages()
     // Image 0 is never shown (state 0 means none); 1 unchecked, 2 checked,
     // 3 required: checked and greyed, as a box the user cannot change.
     stateImages_ = ImageList(kStateImageSide, kStateImageSide, 4, 0);
+    // DFCS_BUTTONCHECK is 0: the blank image is told by its index, not its look.
     const UINT looks[4] = {0, DFCS_BUTTONCHECK, DFCS_BUTTONCHECK | DFCS_CHECKED,
                            DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE};
     HDC screen = GetDC(nullptr);
-    for (UINT look : looks) {
+    for (int i = 0; i < 4; ++i) {
         Bmp image(CreateCompatibleBitmap(screen, kStateImageSide, kStateImageSide), true);
         Bmp mask(CreateBitmap(kStateImageSide, kStateImageSide, 1, 1, nullptr), true);
         HDC dc = CreateCompatibleDC(screen);
@@ -266,10 +267,10 @@ void DITreeView::BuildStateImages()
         RECT all{0, 0, kStateImageSide, kStateImageSide};
         FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
         RECT box{2, 2, 15, 15};
-        if (look) DrawFrameControl(dc, &box, DFC_BUTTON, look);
+        if (i > 0) DrawFrameControl(dc, &box, DFC_BUTTON, looks[i]);
         SelectObject(dc, mask.Get());
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        if (look) PatBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, BLACKNESS);
+        if (i > 0) PatBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, BLACKNESS);
         SelectObject(dc, old);
         DeleteDC(dc);
         stateImages_.Add(image, mask);

@@ -269,6 +269,47 @@ TEST(TreeView, SetNodeImageAddsAPairAndCentresASmallBitmapWithoutMask)
     EXPECT_EQ(centre, RGB(0xC0, 0x20, 0x20));
 }
 
+// The pixels of one image of a list drawn on white.
+std::string DrawnPixels(HIMAGELIST list, int index)
+{
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, 16, 16);
+    HGDIOBJ old = SelectObject(dc, canvas);
+    RECT all{0, 0, 16, 16};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT);
+    std::string pixels;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) pixels += std::to_string(GetPixel(dc, x, y)) + ",";
+    SelectObject(dc, old);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TEST(TreeView, ThreeStateImagesAreDrawnAndDifferFromEachOther)
+{
+    FeatureTree t;
+    FeaturePage page(t.root);
+    std::string images[4];
+    int count = 0;
+    RunScripted(page, [&](Dialog& d) {
+        auto list = reinterpret_cast<HIMAGELIST>(SendMessageW(TreeOf(d), TVM_GETIMAGELIST, TVSIL_STATE, 0));
+        count = ImageList_GetImageCount(list);
+        for (int i = 0; i < 4 && i < count; ++i) images[i] = DrawnPixels(list, i);
+        Click(d.GetHandle(), IDCANCEL);
+    });
+    ASSERT_EQ(count, 4);
+    // Image 0 is never shown and stays blank; unchecked, checked and
+    // required each show a box of their own.
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_NE(images[i], images[0]) << i;
+        for (int j = i + 1; j < 4; ++j) EXPECT_NE(images[i], images[j]) << i << " " << j;
+    }
+}
+
 TEST(TreeView, LabelEditingSetsAndClearsTheEnginesFlagAndRenamesIn1251)
 {
     FeatureTree t;
