@@ -8,6 +8,7 @@
 #include "framework/ui/b_button.h"
 #include "framework/ui/busy_scope.h"
 #include "framework/ui/dialog_metrics.h"
+#include "framework/ui/di_tree_view.h"
 #include "framework/ui/dialog_module.h"
 #include "framework/ui/message.h"
 #include "framework/ui/ml_text.h"
@@ -196,8 +197,8 @@ bool SDialog::PreProcessMsg(MSG& msg)
     return false;
 }
 
-int SDialog::OnItemDoubleClick(Window*, DlgItemDescr*, uint32_t) { return 0; }
-int SDialog::OnItemClick(Window*, DlgItemDescr*, uint32_t) { return 0; }
+int SDialog::OnItemDoubleClick(TreeContainer*, Window*, DlgItemDescr*, uint32_t) { return 0; }
+int SDialog::OnItemClick(TreeContainer*, Window*, DlgItemDescr*, uint32_t) { return 0; }
 
 void SDialog::DialogHelp() { ShowHelp(GetHandle(), 1, resourceId_); }
 
@@ -292,8 +293,13 @@ LRESULT SDialog::EvNotify(UINT id, NMHDR& header)
         if (DlgItemDescr* item = FindItem(id)) {
             // The tree node under the cursor belongs to tree-view items
             // only; other items pass no node.
+            TreeContainer* node = nullptr;
+            UINT flags = 0;
+            if (auto* tree = dynamic_cast<DITreeView*>(item)) node = tree->NodeAtCursor(&flags);
+            if (node && code == NM_CLICK && (flags & TVHT_ONITEM)) node->Notify(flags);
             Window* control = item->Control();
-            int answer = code == NM_DBLCLK ? OnItemDoubleClick(control, item, id) : OnItemClick(control, item, id);
+            int answer = code == NM_DBLCLK ? OnItemDoubleClick(node, control, item, id)
+                                           : OnItemClick(node, control, item, id);
             if (answer) return 1;
         }
     } else {

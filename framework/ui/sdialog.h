@@ -11,6 +11,8 @@
 #include "framework/ui/sidialog.h"
 #include "framework/window/dialog.h"
 
+class TreeContainer;
+
 enum : uint32_t {
     SYSCMD_TERMINATE = 21022,
     SYSCMD_DEBUG_BREAK = 20562,
@@ -43,8 +45,9 @@ public:
     bool PreProcessMsg(MSG& msg) override;
 
     // Hooks of concrete dialogs.
-    virtual int OnItemDoubleClick(Window* control, DlgItemDescr* item, uint32_t id);
-    virtual int OnItemClick(Window* control, DlgItemDescr* item, uint32_t id);
+    // `node` is the tree node under the cursor for a tree-view item, else null.
+    virtual int OnItemDoubleClick(TreeContainer* node, Window* control, DlgItemDescr* item, uint32_t id);
+    virtual int OnItemClick(TreeContainer* node, Window* control, DlgItemDescr* item, uint32_t id);
     virtual void AfterSetup() {}
     virtual void DialogHelp();
     virtual HWND GetTopWindow() const;

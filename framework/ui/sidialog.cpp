@@ -11,6 +11,7 @@
 #include "framework/ui/di_buttons.h"
 #include "framework/ui/di_combo_box.h"
 #include "framework/ui/di_list_box.h"
+#include "framework/ui/di_tree_view.h"
 #include "framework/ui/list_controls.h"
 #include "framework/ui/dialog_module.h"
 #include "framework/ui/message.h"
@@ -27,6 +28,8 @@ namespace {
 
 constexpr uint16_t kBrowseTitle = 6418;
 constexpr uint32_t kListDialogUnits = 0x80;
+// List flag: the list has a column header.
+constexpr uint32_t kListHasHeader = 0x100;
 
 bool IsClass(HWND window, const char* name)
 {
@@ -665,10 +668,24 @@ bool SIDialog::OnNotify(NMHDR& header, LRESULT& result)
         return true;
     case HDN_ENDTRACKA:
     case HDN_ENDTRACKW:
-        for (const auto& item : items_)
-            if (item->Kind() == DI_LIST_BOX && item->Control()) item->Control()->Invalidate(true);
+        // Only lists that follow a column header change with its widths.
+        for (const auto& item : items_) {
+            auto* list = item->Kind() == DI_LIST_BOX ? dynamic_cast<ODListBox*>(item->Control()) : nullptr;
+            if (list && (list->ListFlags() & kListHasHeader)) list->Invalidate(true);
+        }
         result = 0;
         return true;
+    case TVN_BEGINLABELEDITA:
+    case TVN_BEGINLABELEDITW:
+    case TVN_ENDLABELEDITA:
+    case TVN_ENDLABELEDITW:
+    case TVN_BEGINDRAGA:
+    case TVN_BEGINDRAGW:
+        if (auto* tree = dynamic_cast<DITreeView*>(FindItem(id))) {
+            result = TreeItemNotify(*this, *tree, header);
+            return true;
+        }
+        break;
     case static_cast<UINT>(-10000):
         // The dialog's own notification: its hook answers (tree nodes come
         // with the tree view; other controls pass none).
@@ -677,6 +694,9 @@ bool SIDialog::OnNotify(NMHDR& header, LRESULT& result)
     case NM_CUSTOMDRAW:
         if (DlgItemDescr* item = FindItem(id); item && item->Kind() != DI_TREE_VIEW) {
             result = CDRF_DODEFAULT;
+            return true;
+        } else if (auto* tree = dynamic_cast<DITreeView*>(item)) {
+            result = TreeItemCustomDraw(*tree, reinterpret_cast<NMTVCUSTOMDRAW&>(header));
             return true;
         }
         break;

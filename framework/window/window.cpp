@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "framework/window/notify_relay.h"
 #include "framework/window/window_text.h"
 
 namespace {
@@ -156,7 +157,10 @@ LRESULT Window::WindowProc(UINT msg, WPARAM w, LPARAM l)
     case WM_COMMAND: return EvCommand(LOWORD(w), reinterpret_cast<HWND>(l), HIWORD(w));
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(l);
-        return header ? EvNotify(static_cast<UINT>(header->idFrom), *header) : DefaultProcessing();
+        if (!header) return DefaultProcessing();
+        LRESULT relayed = 0;
+        if (RelayNotifyToChild(hwnd_, *header, relayed)) return relayed;
+        return EvNotify(static_cast<UINT>(header->idFrom), *header);
     }
     case WM_SIZE: EvSize(static_cast<UINT>(w), LOWORD(l), HIWORD(l)); return 0;
     case WM_PAINT: EvPaint(); return 0;

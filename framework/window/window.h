@@ -105,6 +105,9 @@ public:
     // Handlers (Win32 names). Each returns what the window procedure returns.
     virtual LRESULT EvCommand(UINT id, HWND control, UINT code);
     virtual LRESULT EvNotify(UINT id, NMHDR& header);
+    // A notification this control sent to its parent, relayed back to it
+    // first (framework/window/notify_relay.h); true when it handled it.
+    virtual bool EvNotifyFromParent(NMHDR&, LRESULT&) { return false; }
     virtual void EvSize(UINT type, int width, int height);
     virtual void EvPaint();
     virtual bool EvEraseBkgnd(HDC dc);

@@ -246,3 +246,62 @@ TEST(WindowLayer, QuitMessageEndsTheRunAndIsLeftForTheOuterLoop)
 }
 
 }  // namespace
+
+namespace {
+
+// An edit control that answers one notification code itself.
+class AnsweringEdit : public Edit {
+public:
+    AnsweringEdit(Window* parent, int id, UINT code) : Edit(parent, id, 8), code_(code) {}
+    bool EvNotifyFromParent(NMHDR& header, LRESULT& result) override
+    {
+        ++seen;
+        if (header.code != code_) return false;
+        result = 77;
+        return true;
+    }
+    int seen = 0;
+
+private:
+    UINT code_;
+};
+
+class RelayDialog : public Dialog {
+public:
+    RelayDialog() : Dialog(nullptr, kTemplate) {}
+    LRESULT EvNotify(UINT, NMHDR& header) override
+    {
+        ++parentSaw;
+        return header.code == kCustomNotify ? 1234 : DefaultProcessing();
+    }
+    AnsweringEdit* edit = new AnsweringEdit(this, 301, kCustomNotify + 1);
+    int parentSaw = 0;
+};
+
+TEST(WindowLayer, NotificationsAreRelayedToTheSendingChildObjectFirst)
+{
+    RelayDialog dialog;
+    LRESULT relayed = 0, declined = 0, foreign = 0;
+    int childSawForeign = -1;
+    RunScripted(dialog, [&](Dialog& d) {
+        HWND h = d.GetHandle();
+        NMHDR own{GetDlgItem(h, 301), 301, kCustomNotify + 1};
+        relayed = SendMessageA(h, WM_NOTIFY, 301, reinterpret_cast<LPARAM>(&own));
+        NMHDR other{GetDlgItem(h, 301), 301, kCustomNotify};
+        declined = SendMessageA(h, WM_NOTIFY, 301, reinterpret_cast<LPARAM>(&other));
+        // A sender that is not a child of this window is not relayed, even
+        // when it names a window with an object.
+        const int before = dialog.edit->seen;
+        NMHDR stranger{h, 301, kCustomNotify + 1};
+        foreign = SendMessageA(h, WM_NOTIFY, 301, reinterpret_cast<LPARAM>(&stranger));
+        childSawForeign = dialog.edit->seen - before;
+        Click(h, IDOK);
+    });
+    EXPECT_EQ(relayed, 77);         // the child answered; the dialog never saw it
+    EXPECT_EQ(declined, 1234);      // the child declined; the dialog answered
+    EXPECT_EQ(dialog.parentSaw, 2);
+    EXPECT_EQ(childSawForeign, 0);
+    EXPECT_EQ(foreign, 0);
+}
+
+}  // namespace
