@@ -7,6 +7,8 @@
 //
 // Counters:
 //  - exch/KB: pod exchanges per KB moved;
+//  - short_exch: exchanges per call whose request is under 64 units, the
+//    single transfers whose answer the next step waits for;
 //  - xfer/exch: debug-port transactions (DP and AP accesses the target
 //    carried out) per exchange;
 //  - tck/KB: clocks the pod drove (TCK in JTAG, SWCLK in Serial Wire Debug);
@@ -14,15 +16,27 @@
 //    request (2002 units) and reply (1002 units) room of one batch;
 //  - ideal_exch: the fewest exchanges per call the two buffers permit for
 //    the units this transfer sent and received (control requests alone);
+//  - log_exch: the fewest the 280-entry pending log permits for the waiters
+//    the call queued (one per word); forced_exch: the larger bound plus one
+//    exchange per 4 KB TAR run, whose AP wait must see the CSW first;
 //  - B/s@125us, B/s@1ms: bytes per second the link would carry at that
 //    latency per exchange plus the wire time at the fastest clock
 //    (18 MHz); bound@125us, bound@1ms: the same with ideal_exch exchanges,
 //    the bound the buffers and the wire clock set on the same run;
 //  - cpu/KB: host CPU time per KB (engine and simulator together).
+//
+// BM_EngineRead and BM_EngineWrite run the same calls with the simulator
+// taken out: the replies of one call against the simulated pod are kept,
+// and every measured call gets them back in order from a transport that
+// does nothing else (the engine's requests are the same each call). Their
+// cpu/word and cpu/exch are the engine's alone; cpu%link is that CPU time
+// against the link time of the same call (exchanges at 125 us plus the
+// wire time at the fastest clock).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +79,16 @@ void framed(const char* what, Op&& op)
     }
 }
 
+// Pending-log entries of every batch sent: each word's waiter is one, and
+// the log holds 280.
+uint64_t log_entries_sent = 0;
+
+uint32_t counting_send(const void* data, uint32_t byte_count)
+{
+    log_entries_sent += mst::the_prot().log().size();
+    return sim::SendTargetRequest(data, byte_count);
+}
+
 // A pod with a Cortex-M on one wire, brought up through the master.
 struct setup {
     explicit setup(bool swd)
@@ -75,7 +99,7 @@ struct setup {
         target.bus().poke16(0x100, 0xE7FE);
         if (!swd)
             pod.chain().add(target.make_jtag_dp());
-        SendTargetRequest = sim::SendTargetRequest;
+        SendTargetRequest = counting_send;
         GetTargetReply = sim::GetTargetReply;
         SetTargetTimeout = sim::SetTargetTimeout;
         mst::the_error_record().clear_without_recovery();
@@ -135,6 +159,7 @@ void transfer(benchmark::State& state, bool write)
         framed("fill", [&] { s.master->write_memory(0, region, bytes, buffer.data()); });
 
     const size_t first = s.pod.log().exchanges.size();
+    const uint64_t entries0 = log_entries_sent;
     const uint64_t tck0 = s.pod.log().tck_clocks;
     const uint64_t xfer0 = s.target.dp().log().transactions;
     uint64_t calls = 0;
@@ -149,10 +174,12 @@ void transfer(benchmark::State& state, bool write)
     }
 
     double exch = 0, batches = 0, batch_request = 0, batch_reply = 0;
-    double max_request = 0, max_reply = 0;
+    double max_request = 0, max_reply = 0, single = 0;
     for (size_t i = first; i < s.pod.log().exchanges.size(); ++i) {
         const sim::ExchangeRecord& x = s.pod.log().exchanges[i];
         ++exch;
+        if (x.request.size() < 64)
+            ++single;
         if (!is_batch(x.request))
             continue;
         ++batches;
@@ -176,6 +203,8 @@ void transfer(benchmark::State& state, bool write)
         return n * bytes / (exchanges * latency_s + tck / fast_hz);
     };
     state.counters["exch/KB"] = exch / kb;
+    // Exchanges of a few transfers only (an answer the next step waits for).
+    state.counters["short_exch"] = single / n;
     state.counters["xfer/exch"] = xfers / exch;
     state.counters["tck/KB"] = tck / kb;
     if (batches != 0) {
@@ -183,6 +212,15 @@ void transfer(benchmark::State& state, bool write)
         state.counters["rep_fill"] = batch_reply / batches / batch_reply_units;
     }
     state.counters["ideal_exch"] = ideal_per_call;
+    // The log bound: every word's waiter is a log entry (280 a batch).
+    const double entries = static_cast<double>(log_entries_sent - entries0) / n;
+    const double log_exch = std::ceil(entries / mst::pending_log::capacity);
+    state.counters["log_exch"] = log_exch;
+    // What the steps of the transfer leave at the least: the log bound (or
+    // the buffers'), and for each 4 KB TAR run of the M3 the wait for an
+    // idle AP before it, whose CSW must be back before the run goes on.
+    const double runs = std::ceil(static_cast<double>(bytes) / 4096.0);
+    state.counters["forced_exch"] = std::max(ideal_per_call, log_exch) + runs;
     state.counters["exch/call"] = exch / n;
     state.counters["B/s@125us"] = rate(exch, 125e-6);
     state.counters["B/s@1ms"] = rate(exch, 1e-3);
@@ -195,6 +233,103 @@ void transfer(benchmark::State& state, bool write)
         std::exit(1);
     }
 }
+
+// Replies kept from one call against the simulated pod, handed back in
+// order.
+namespace replay {
+
+std::vector<std::vector<uint8_t>> replies;
+size_t next = 0;
+
+uint32_t keep_reply(void* buffer, uint32_t* byte_count)
+{
+    const uint32_t result = sim::GetTargetReply(buffer, byte_count);
+    const uint32_t n = std::min<uint32_t>(*byte_count, mst::trn_prot::reply_bytes);
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    replies.emplace_back(bytes, bytes + n);
+    return result;
+}
+
+uint32_t send(const void*, uint32_t) { return 0; }
+
+uint32_t get_reply(void* buffer, uint32_t* byte_count)
+{
+    if (next >= replies.size()) {
+        std::fprintf(stderr, "the engine asked for more exchanges than the kept call\n");
+        std::exit(1);
+    }
+    const std::vector<uint8_t>& r = replies[next++];
+    std::memcpy(buffer, r.data(), r.size());
+    *byte_count = static_cast<uint32_t>(r.size());
+    return 0;
+}
+
+uint32_t set_timeout(uint32_t) { return 0; }
+
+} // namespace replay
+
+double cpu_seconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+void engine_transfer(benchmark::State& state, bool write)
+{
+    const bool swd = state.range(0) != 0;
+    const uint32_t bytes = static_cast<uint32_t>(state.range(1));
+    setup s(swd);
+    std::vector<uint8_t> buffer(bytes);
+    for (uint32_t i = 0; i < bytes; ++i)
+        buffer[i] = static_cast<uint8_t>(i * 37 + (i >> 10));
+    auto call = [&] {
+        framed(write ? "write" : "read", [&] {
+            if (write)
+                s.master->write_memory(0, region, bytes, buffer.data());
+            else
+                s.master->read_memory(0, region, bytes, buffer.data());
+        });
+    };
+    // The first call settles what the engine keeps between calls (SELECT,
+    // CSW); the second is the one kept.
+    call();
+    replay::replies.clear();
+    GetTargetReply = replay::keep_reply;
+    const uint64_t tck0 = s.pod.log().tck_clocks;
+    call();
+    const double tck = static_cast<double>(s.pod.log().tck_clocks - tck0);
+    const double exchanges = static_cast<double>(replay::replies.size());
+    SendTargetRequest = replay::send;
+    GetTargetReply = replay::get_reply;
+    SetTargetTimeout = replay::set_timeout;
+
+    double cpu = 0;
+    uint64_t calls = 0;
+    for (auto _ : state) {
+        replay::next = 0;
+        const double t0 = cpu_seconds();
+        call();
+        cpu += cpu_seconds() - t0;
+        if (replay::next != replay::replies.size()) {
+            std::fprintf(stderr, "the engine made fewer exchanges than the kept call\n");
+            std::exit(1);
+        }
+        ++calls;
+    }
+    const double n = static_cast<double>(calls);
+    const double link = exchanges * 125e-6 + tck / fast_hz;
+    state.counters["exch/call"] = exchanges;
+    state.counters["cpu/word"] = benchmark::Counter(n * bytes / 4.0, benchmark::Counter::kIsRate |
+                                                                       benchmark::Counter::kInvert);
+    state.counters["cpu/exch"] = benchmark::Counter(n * exchanges, benchmark::Counter::kIsRate |
+                                                                    benchmark::Counter::kInvert);
+    state.counters["link_us"] = link * 1e6;
+    state.counters["cpu%link"] = n != 0 ? 100.0 * cpu / n / link : 0.0;
+}
+
+void BM_EngineRead(benchmark::State& state) { engine_transfer(state, false); }
+void BM_EngineWrite(benchmark::State& state) { engine_transfer(state, true); }
 
 void BM_Read(benchmark::State& state) { transfer(state, false); }
 void BM_Write(benchmark::State& state) { transfer(state, true); }
@@ -209,8 +344,19 @@ void sizes(benchmark::internal::Benchmark* b)
     b->Iterations(1);
 }
 
+void engine_sizes(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"swd", "bytes"});
+    for (int64_t swd : {0, 1})
+        for (int64_t bytes : {1024, 64 * 1024})
+            b->Args({swd, bytes});
+    b->Unit(benchmark::kMicrosecond);
+}
+
 BENCHMARK(BM_Read)->Apply(sizes);
 BENCHMARK(BM_Write)->Apply(sizes);
+BENCHMARK(BM_EngineRead)->Apply(engine_sizes);
+BENCHMARK(BM_EngineWrite)->Apply(engine_sizes);
 
 } // namespace
 

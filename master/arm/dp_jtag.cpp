@@ -12,6 +12,10 @@ void rw_dp_reg::queue_request(uint32_t rnw, uint32_t data, uint32_t address)
 
 void rw_dp_reg::jtag_scan(uint32_t mode, synchro* capture)
 {
+    // The instruction's entry, the request's and its capture's: the entry
+    // that fills the log exchanges the batch, which must not fall between
+    // the scan and the waiter of its data.
+    set_.prot().log().reserve_entries(3);
     set_.owner.instruction_register().set(ir_code);
     bitchain request;
     request.attach(out_, dp::request_bits);
@@ -89,7 +93,8 @@ void rw_dp_reg::check_jtag_result(uint32_t result)
     error_record& record = set_.record();
     // From inside a batch's completion no second batch may be exchanged: the
     // abort then goes out with the next one.
-    const bool between_batches = set_.prot().log().empty();
+    const pending_log& log = set_.prot().log();
+    const bool between_batches = !log.completing() && log.empty();
     if (result == dp::ack::wait) {
         // The JTAG-DP answers WAIT to every DPACC and APACC scan until the
         // stuck transfer is aborted: abort it before reporting, or the port

@@ -101,7 +101,8 @@ void rw_dp_reg::check_swd_result(uint32_t result)
     // The clean-up below exchanges batches. From inside a batch's completion
     // it would run a second batch over the one being completed: report at
     // once and leave the clean-up to the recovery (reconfigure).
-    if (!set_.prot().log().empty()) {
+    const pending_log& log = set_.prot().log();
+    if (log.completing() || !log.empty()) {
         if (result == dp::ack::wait)
             queue_blind_abort();
         raise_error(record, code);

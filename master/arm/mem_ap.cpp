@@ -42,15 +42,16 @@ void mem_ap::write_word(uint32_t value, uint32_t address)
     wait_idle();
 }
 
-void mem_ap::wait_idle()
+uint32_t mem_ap::wait_idle()
 {
     for (uint32_t i = 0; i < dp::poll_attempts; ++i) {
         const uint32_t csw = read_ap(dp::ap_csw);
         check_sticky_errors(regs);
         if ((csw & dp::csw_device_en) != 0)
-            return;
+            return csw;
     }
     raise_error(regs.record(), rc::dp_wait_timeout);
+    return 0;
 }
 
 } // namespace mst

@@ -41,8 +41,8 @@ public:
     uint32_t read_word(uint32_t address);
     void write_word(uint32_t value, uint32_t address);
     // Polls CSW until the AP reports its device enabled, checking the sticky
-    // errors after every read.
-    void wait_idle();
+    // errors after every read; returns the CSW read last.
+    uint32_t wait_idle();
 
     // count words from address into buffer; TAR is written again where the
     // address wraps (wrap mask). Words go through the recorded scripts.
@@ -73,6 +73,10 @@ private:
     // pending-log entries; the batch is exchanged first when they would not
     // fit.
     void make_room(uint32_t request_units, uint32_t reply_units, uint32_t entries);
+    // TAR := address through the TAR write script, then the first DRW read
+    // posted through the DRW read script: both queued with their checkers,
+    // no exchange of their own.
+    void start_run(uint32_t address, bool posted_read);
     // The last word of a run of posted reads, collected without a further
     // DRW read (which would read the word after it).
     uint32_t collect_last();

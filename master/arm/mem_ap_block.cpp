@@ -32,33 +32,59 @@ uint32_t mem_ap::collect_last()
     return regs.rdbuff.get();
 }
 
+void mem_ap::start_run(uint32_t address, bool posted_read)
+{
+    trn_prot& prot = regs.prot();
+    const bool swd = regs.swd();
+    // The scripts run with the debug port's IR holding APACC and the TAP in
+    // Run-Test/Idle.
+    if (!swd)
+        regs.owner.instruction_register().set(regs.apacc.ir_code);
+    regs.engine.enter_idle();
+
+    const script_capture& w = scripts.write_capture;
+    uint16_t units[8] = {};
+    const uint32_t n = write_patch_units(swd, address, w.offset, w.units, units, 8, dp::ap_tar);
+    make_room(patch_units(n) + run_word_units, w.units, 1);
+    prot.req_block16(units, n, script_cmd::patch | (scripts.tar_data << 12));
+    uint32_t position = prot.next_reply_position();
+    prot.req_word(script_cmd::run | (scripts.tar_write << 12));
+    prot.add_reply_units(w.units);
+    prot.log().queue_read(idle, swd ? (position & 0xFFFFu) | dp::pos_request : position + w.offset,
+                          &idle);
+    if (!posted_read)
+        return;
+    // The first DRW read only posts: its data are the result of the access
+    // before it; only its acknowledge is checked.
+    const script_capture& r = scripts.read_capture;
+    make_room(run_word_units, r.units, 1);
+    position = prot.next_reply_position();
+    prot.req_word(script_cmd::run | (scripts.drw_read << 12));
+    prot.add_reply_units(r.units);
+    prot.log().queue_read(idle, swd ? (position & 0xFFFFu) | dp::pos_request : position + r.offset,
+                          &idle);
+}
+
 void mem_ap::read_block(uint32_t* buffer, uint32_t count, uint32_t address)
 {
     if (count == 0)
         return;
     trn_prot& prot = regs.prot();
     const bool swd = regs.swd();
-    wait_idle();
-    const uint32_t csw = read_ap(dp::ap_csw);
+    // The CSW the wait read last is the one to change.
+    const uint32_t csw = wait_idle();
     write_ap((csw & csw_low_bits) | csw_word_increment, dp::ap_csw);
 
     for (uint32_t done = 0; done < count;) {
         // One run of words up to the end or to where TAR wraps.
         if (done != 0)
             wait_idle();
-        write_ap(address, dp::ap_tar);
         const uint32_t to_wrap = ((wrap_mask & ~3u) - (address & wrap_mask & ~3u)) / 4 + 1;
         const uint32_t n = count - done < to_wrap ? count - done : to_wrap;
 
-        // The first read only posts: each script run reads the next word and
-        // returns the one before.
-        if (swd)
-            regs.apacc.transfer_with_retry(1, 0, dp::ap_drw);
-        else
-            regs.apacc.jtag_checked(1, 0, dp::ap_drw);
+        // Each script run reads the next word and returns the one before.
+        start_run(address, true);
         data.out = buffer + done;
-        regs.engine.enter_idle();
-
         const script_capture& c = scripts.read_capture;
         for (uint32_t i = 0; i + 1 < n; ++i) {
             make_room(run_word_units, c.units, 1);
@@ -86,12 +112,10 @@ void mem_ap::write_block(const uint32_t* buffer, uint32_t count, uint32_t addres
         return;
     trn_prot& prot = regs.prot();
     const bool swd = regs.swd();
-    wait_idle();
-    const uint32_t csw = read_ap(dp::ap_csw);
+    const uint32_t csw = wait_idle();
     const uint32_t written = (csw & csw_low_bits) | csw_word_increment;
     write_ap(written, dp::ap_csw);
-    write_ap(address, dp::ap_tar);
-    regs.engine.enter_idle();
+    start_run(address, false);
 
     const script_capture& c = scripts.write_capture;
     for (uint32_t i = 0; i < count; ++i) {
@@ -107,8 +131,7 @@ void mem_ap::write_block(const uint32_t* buffer, uint32_t count, uint32_t addres
         address += 4;
         if ((address & wrap_mask) == 0 && i + 1 < count) {
             wait_idle();
-            write_ap(address, dp::ap_tar);
-            regs.engine.enter_idle();
+            start_run(address, false);
         }
     }
 

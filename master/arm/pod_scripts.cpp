@@ -203,7 +203,7 @@ void record_scripts(pod_scripts& s, dap_regset& regs, cmd_list& list)
 }
 
 uint32_t write_patch_units(bool swd, uint32_t word, uint32_t bit_offset, uint32_t units,
-                           uint16_t* out, uint32_t capacity)
+                           uint16_t* out, uint32_t capacity, uint32_t ap_register)
 {
     if (swd) {
         if (capacity < 3)
@@ -213,7 +213,7 @@ uint32_t write_patch_units(bool swd, uint32_t word, uint32_t bit_offset, uint32_
     }
     // The whole request at its place in the data steps; the bits around it
     // are the DR fill (zeros) the steps were recorded with.
-    const uint64_t placed = dp::jtag_request(0, a_drw, word) << (bit_offset & 15u);
+    const uint64_t placed = dp::jtag_request(0, ap_register >> 2, word) << (bit_offset & 15u);
     const uint32_t n = units < capacity ? units : capacity;
     for (uint32_t i = 0; i < n; ++i)
         out[i] = i < 4 ? static_cast<uint16_t>(placed >> (16 * i)) : 0;

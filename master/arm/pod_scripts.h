@@ -25,10 +25,15 @@
 //    matched; a block whose 0x90000903 lies before P is left.
 //  - 0x93000903, 0 marks the end of a block every pass of which failed; it
 //    does nothing. 0x81000903 ends the script.
-//  - A script that ends early emits fewer units than its footprint. The host
-//    never reads past such an end unchecked: the waiter of the unit that
-//    decided the early end (an ACK that stayed WAIT, a core not halted)
-//    comes first in the pending log and raises, which drops the rest.
+//  - Every run answers its fixed footprint, whatever path it takes: one unit
+//    for every capturing step reachable from P (through jumps and falling
+//    through, up to the 0x81000903 entries), in list order. A script that
+//    ends early (a block whose passes all WAITed, a check that failed) still
+//    answers the whole footprint; the units it did not reach read 0, which
+//    no acknowledge accepts. The batch's reply is therefore as long as the
+//    host counted it, and a shorter one is refused as a whole; the waiter
+//    of the unit that decided the early end comes first in the pending log
+//    and raises, which drops the rest.
 // Every script starts and ends with the TAP in Run-Test/Idle and assumes the
 // debug port's instruction register holds APACC: the host runs scripts only
 // after an APACC access and with the engine idle.
@@ -88,9 +93,10 @@ struct pod_scripts {
 void record_scripts(pod_scripts& scripts, dap_regset& regs, cmd_list& list);
 
 // The 16-bit data units of a DRW write whose data step starts at bit_offset
-// of its capture (JTAG: the whole 35-bit request; Serial Wire: turnaround,
-// word and parity from frame bit 16). Returns the number of units.
+// of its capture (JTAG: the whole 35-bit request to ap_register; Serial
+// Wire: turnaround, word and parity from frame bit 16). Returns the number
+// of units.
 uint32_t write_patch_units(bool swd, uint32_t word, uint32_t bit_offset, uint32_t units,
-                           uint16_t* out, uint32_t capacity);
+                           uint16_t* out, uint32_t capacity, uint32_t ap_register = dp::ap_drw);
 
 } // namespace mst

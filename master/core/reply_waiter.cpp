@@ -2,6 +2,8 @@
 // as a whole.
 #include "master/core/reply_waiter.h"
 
+#include <algorithm>
+
 #include "master/core/trn_prot.h"
 
 namespace mst {
@@ -24,12 +26,12 @@ void pending_log::append(synchro* object, uint32_t position) {
     entries_[write_] = {object, position};
     ++write_;
     entries_[write_].object = nullptr;
-    if (write_ == capacity)
+    if (write_ == capacity && !completing_)
         owner_.end_batch();
 }
 
 void pending_log::reserve_entries(unsigned n) {
-    if (write_ + n > capacity)
+    if (write_ + n > capacity && !completing_)
         owner_.end_batch();
 }
 
@@ -67,20 +69,40 @@ void pending_log::complete_all() {
     chain_hooks* chain = owner_.chain();
     if (chain != nullptr)
         chain->attach_reply();
-    // A raise inside a completion drops the rest from the read cursor, which
-    // then stands at the raising entry.
-    for (unsigned i = 0; i < write_ && entries_[i].object != nullptr; ++i) {
-        synchro* object = entries_[i].object;
-        object->complete(entries_[i].position);
-        entries_[i].object = nullptr;
-        read_ = i + 1;
-    }
+    const unsigned count = write_;
+    std::copy(entries_.begin(), entries_.begin() + count + 1, batch_.begin());
     clear();
+    completing_ = true;
+    done_ = 0;
+    // A raise inside a completion drops the rest from the raising entry on;
+    // a completion left by anything else must not leave them queued either.
+    struct end_of_completion {
+        pending_log& log;
+        ~end_of_completion() { log.drop_completing(); }
+    } guard{*this};
+    for (; done_ < count && batch_[done_].object != nullptr; ++done_) {
+        synchro* object = batch_[done_].object;
+        object->complete(batch_[done_].position);
+        batch_[done_].object = nullptr;
+    }
     if (chain != nullptr)
         chain->complete_batch();
 }
 
+void pending_log::drop_completing() {
+    if (!completing_)
+        return;
+    completing_ = false;
+    for (; batch_[done_].object != nullptr; ++done_) {
+        synchro* object = batch_[done_].object;
+        batch_[done_].object = nullptr;
+        object->reset();
+    }
+    done_ = 0;
+}
+
 void pending_log::drop_all() {
+    drop_completing();
     for (unsigned i = read_; i < write_ && entries_[i].object != nullptr; ++i) {
         synchro* object = entries_[i].object;
         entries_[i].object = nullptr;

@@ -11,7 +11,11 @@
 // Promises:
 //  - complete_all() calls complete(position) of every queued waiter in the
 //    order queued (the order of their data in the reply), with the chain
-//    engine's working chain attached to the reply, then empties the log.
+//    engine's working chain attached to the reply. The batch's entries leave
+//    the log first: a completion that queues a command (the abort after a
+//    persisting WAIT) queues it for the next batch, and never exchanges one
+//    while this one is being completed (append and reserve_entries hold
+//    back the exchange of a full log until the completion is over).
 //  - drop_all() resets (state 0) every waiter not yet completed and empties
 //    the log. It runs on every raise; reset() must not raise.
 //  - take_over_read/take_over_write retarget the latest matching entry; with
@@ -98,17 +102,25 @@ public:
 
     unsigned size() const { return write_; }
     bool empty() const { return write_ == 0; }
+    // True while complete_all() runs: nothing may exchange then.
+    bool completing() const { return completing_; }
     const entry& at(unsigned i) const { return entries_[i]; }
 
 private:
     void append(synchro* object, uint32_t position);
     void take_over(synchro& waiter, const synchro* object, bool write);
     void clear();
+    void drop_completing();
 
     trn_prot& owner_;
     unsigned read_ = 0;   // next entry to complete or drop
     unsigned write_ = 0;  // next free entry; its object is always null
     std::array<entry, capacity + 1> entries_{};
+    // The batch being completed, moved out of the log so that whatever its
+    // completions queue lands in the log of the next batch.
+    bool completing_ = false;
+    unsigned done_ = 0;   // next entry of the completing batch
+    std::array<entry, capacity + 1> batch_{};
 };
 
 } // namespace mst

@@ -27,11 +27,20 @@ trn_prot::~trn_prot() {
         record_.prot = nullptr;
 }
 
-bool trn_prot::need_room(uint64_t units) {
+void trn_prot::need_room(uint64_t units) {
     if (room_for(units))
-        return true;
-    record_.raise(rc::output_overflow);
-    return false;
+        return;
+    // An exchange here could split a command from the reply position its
+    // producer has already taken, so the append is refused. While a code is
+    // being collected the raise only keeps the code and returns; the command
+    // must still not vanish without a trace, so the call ends here with it.
+    fail_now(rc::output_overflow);
+}
+
+void trn_prot::fail_now(uint32_t code) {
+    record_.raise(code);
+    record_.raise(rc::plain_deliver);
+    throw call_abandoned{};  // not reached: the second raise delivers
 }
 
 void trn_prot::send() {
@@ -90,6 +99,10 @@ void trn_prot::fail_echo(uint32_t echo) {
 }
 
 void trn_prot::end_batch() {
+    // A batch completed in the middle of another one's completion would
+    // overwrite the reply being read.
+    if (log_.completing())
+        fail_now(rc::internal_failure);
     // A request that has no room left for its end word can never go out;
     // keeping it would fail every later exchange the same way.
     if (!room_for(2)) {
@@ -97,13 +110,24 @@ void trn_prot::end_batch() {
         record_.raise(rc::output_overflow);
     }
     put_word(cmd::end_of_batch);
+    // The units the batch's waiters will read: a reply that stops short of
+    // them is no answer to this batch, whatever its echo says.
+    const uint64_t expected_bytes = 2 * uint64_t{reply_counter_};
+    const bool collecting = record_.held_code == error_record::collect_armed;
     send();
     const uint32_t echo = receive();
-    if (echo != cmd::end_of_batch)
+    if (echo != cmd::end_of_batch || reply_length_ < expected_bytes)
         fail_echo(echo);
-    log_.complete_all();
+    // The next batch counts from here: a completion may already queue
+    // commands for it.
     reply_counter_ = 2;
     ++batch_count_;
+    if (collecting && record_.held_code != error_record::collect_armed) {
+        // The failure was only collected: nothing of this reply is used.
+        log_.drop_all();
+        return;
+    }
+    log_.complete_all();
 }
 
 bool trn_prot::reserve(uint32_t reply_units_needed, uint32_t request_words) {
@@ -180,8 +204,7 @@ uint32_t trn_prot::end_state_code(uint32_t mode) {
 
 void trn_prot::scan(uint32_t a, uint32_t b, uint32_t c) {
     (void)a;
-    if (!need_room(4))
-        return;
+    need_room(4);
     // One 16-clock step: c = the TMS word, b = the TDI word.
     put_word(current_end_state_ + cmd::scan_base);
     put_unit(static_cast<uint16_t>(c));
@@ -192,8 +215,8 @@ void trn_prot::scan(uint32_t a, uint32_t b, uint32_t c) {
 }
 
 void trn_prot::end_marker() {
-    if (need_room(2))
-        put_word(cmd::end_marker);
+    need_room(2);
+    put_word(cmd::end_marker);
 }
 
 void trn_prot::queue_voltage_check(voltage_callback callback) {

@@ -23,9 +23,11 @@
 //    exchange a pending batch first, then go alone.
 //  - The transport time-out is set to 1000 ms before the first receive and
 //    again only if that failed.
-//  - Replies shorter than the echo (or than a control command's data) are
-//    refused with 0x0D390047; the reply area beyond the received length is
-//    zeroed, so no waiter reads bytes of an earlier reply.
+//  - Replies shorter than the echo, than a control command's data, or than
+//    the units the batch's waiters were counted for are refused with
+//    0x0D390047 and no waiter is completed from them; the reply area beyond
+//    the received length is zeroed, so nothing reads bytes of an earlier
+//    reply.
 #pragma once
 
 #include <bit>
@@ -141,9 +143,11 @@ public:
     bool room_for(uint64_t units) const { return units <= request_units - request_length_; }
 
 private:
-    // Raises 0x01210011 when units do not fit; false (nothing may be written)
-    // when the raise returned because a code is being collected.
-    bool need_room(uint64_t units);
+    // Raises 0x01210011 when units do not fit (delivered at once when a code
+    // is being collected); returns only when they fit.
+    void need_room(uint64_t units);
+    // Raises code and never returns: a code being collected is delivered.
+    [[noreturn]] void fail_now(uint32_t code);
     void put_unit(uint16_t unit) { request_[request_length_++] = unit; }
     void put_word(uint32_t w) {
         put_unit(static_cast<uint16_t>(w & 0xFFFFu));

@@ -39,7 +39,9 @@ void jtag::broken(uint32_t target, unsigned which)
 // it comes back. The stream before the marker is all ones; the marker's
 // first non-one bit is its bit 2, so the round that first sees a non-one bit
 // may have the marker start up to two bits in the round before: the search
-// window keeps those 32 bits as well.
+// window keeps those 32 bits as well. The 96-bit window is deliberate: with
+// only the 64 bits of the last two rounds, a chain whose length is 30 or 31
+// modulo 32 would lose the marker's first bits and fail to measure.
 uint32_t jtag::marker_length(uint32_t target)
 {
     room_for_steps(2);

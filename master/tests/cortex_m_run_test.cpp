@@ -282,6 +282,36 @@ TEST_P(CortexMRun, InterruptMaskChangesOnlyWhileHalted)
     EXPECT_EQ(violations(rig), 0u) << violation_text(rig);
 }
 
+// The hit is fixed at the halt: a PC written afterwards, or the breakpoint
+// cleared before the question, does not change the answer.
+TEST_P(CortexMRun, BreakpointHitStaysWithTheHaltAddress)
+{
+    const uint32_t at = code_start + 0x10;
+    const uint32_t other = code_start + 0x20;
+    ASSERT_EQ(rig.call([&] {
+                  rig.master->set_breakpoint(1, at);
+                  rig.master->set_breakpoint(1, other);
+                  rig.master->run(0);
+              }),
+              0u)
+        << rig.error_text();
+    ASSERT_TRUE(wait_halted(rig));
+    uint32_t flag_at = 0, flag_other = 7, flag_cleared = 0;
+    ASSERT_EQ(rig.call([&] {
+                  rig.master->write_register(mst::cortex_id::pc, other);
+                  flag_at = rig.master->breakpoint_flag(1, at);
+                  flag_other = rig.master->breakpoint_flag(1, other);
+                  rig.master->clear_breakpoint(1, at);
+                  flag_cleared = rig.master->breakpoint_flag(1, at);
+              }),
+              0u)
+        << rig.error_text();
+    EXPECT_EQ(flag_at, 1u);
+    EXPECT_EQ(flag_other, 0u);
+    EXPECT_EQ(flag_cleared, 1u);
+    EXPECT_EQ(read_reg(rig, mst::cortex_id::pc), other);
+}
+
 // The hit of a halt is taken against the address the core halted at.
 TEST_P(CortexMRun, BreakpointHaltsAndIsReportedAtItsAddress)
 {

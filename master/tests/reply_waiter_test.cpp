@@ -134,4 +134,54 @@ TEST_F(ReplyWaiterTest, FailedExchangeResetsWaitersInsteadOfCompletingThem) {
     EXPECT_TRUE(prot->log().empty());
 }
 
+// A completion that queues a command and then raises, as the checker of a
+// WAIT that outlasted a script does with its abort: whatever the number of
+// entries the batch held, nothing is exchanged during the completion, the
+// code is the checker's, and the command goes out first with the next batch.
+struct aborting_waiter : synchro {
+    aborting_waiter(trn_prot& p, error_record& r) : prot(p), rec(r) {}
+    void complete(uint32_t) override {
+        prot.req_word(abort_word);
+        prot.log().queue_write(abort_entry, &abort_entry);
+        rec.raise(rc::dp_wait_timeout);
+    }
+    static constexpr uint32_t abort_word = 0x8E000903;
+    trn_prot& prot;
+    error_record& rec;
+    synchro abort_entry;
+};
+
+TEST_F(ReplyWaiterTest, CompletionThatQueuesACommandNeverExchangesInsideTheBatch) {
+    // 278 entries before the checker: its abort entry would be the 280th.
+    for (const unsigned before : {0u, 1u, 277u, 278u}) {
+        SCOPED_TRACE(before);
+        const bool after = before + 2 < pending_log::capacity;
+        rec.code = 0;
+        transport.requests.clear();
+        std::vector<synchro> others(before + 1);
+        aborting_waiter checker(*prot, rec);
+        EXPECT_EQ(framed_call(rec, [&] {
+                      for (unsigned i = 0; i < before; ++i)
+                          prot->log().queue_write(others[i], &others[i]);
+                      queue_one(checker);
+                      // An entry after the checker's is dropped unread.
+                      if (after)
+                          prot->log().queue_write(others[before], &others[before]);
+                      prot->end_batch();
+                  }),
+                  rc::dp_wait_timeout);
+        EXPECT_EQ(transport.requests.size(), 1u);
+        if (after)
+            EXPECT_EQ(others[before].state, waiter_state::invalid);
+        EXPECT_EQ(checker.abort_entry.state, waiter_state::invalid);
+        EXPECT_TRUE(prot->log().empty());
+        EXPECT_FALSE(prot->log().completing());
+        EXPECT_EQ(prot->reply_unit_counter(), 2u);
+        ASSERT_EQ(framed_call(rec, [&] { prot->end_batch(); }), 0u);
+        ASSERT_EQ(transport.requests.size(), 2u);
+        EXPECT_EQ(core_test::fake_transport::words_of(transport.requests[1]),
+                  (std::vector<uint32_t>{aborting_waiter::abort_word, cmd::end_of_batch}));
+    }
+}
+
 } // namespace

@@ -286,3 +286,39 @@ TEST(Tms320c54xMemory, RefusesBadSpacesAndAccessWhileRunning)
 }
 
 } // namespace
+
+// Every batch of a block read whose reply comes back cut after its echo
+// fails the read: read as zeros, the missing units would be returned as
+// the words.
+TEST(Tms320c54xMemory, ReadWhoseReplyIsCutAfterTheEchoFailsInsteadOfReturningZeros)
+{
+    const std::vector<uint16_t> words{0x1111, 0x2222, 0x3333, 0x4444};
+    auto written = [&](c54x_rig& rig) {
+        rig.bring_up();
+        EXPECT_EQ(rig.call([&] { rig.dev().write_memory(words.data(), 4, 0x1000, 1); }), 0u);
+        rig.pod.log().clear();
+    };
+    std::vector<size_t> with_data;
+    {
+        c54x_rig rig;
+        written(rig);
+        std::vector<uint16_t> back(4);
+        ASSERT_EQ(rig.call([&] { rig.dev().read_memory(back.data(), 4, 0x1000, 1); }), 0u);
+        ASSERT_EQ(back, words);
+        const auto& exchanges = rig.pod.log().exchanges;
+        for (size_t i = 0; i < exchanges.size(); ++i) {
+            if (exchanges[i].reply.size() > 2)
+                with_data.push_back(i + 1);
+        }
+    }
+    ASSERT_FALSE(with_data.empty());
+    for (const size_t nth : with_data) {
+        c54x_rig rig;
+        written(rig);
+        rig.pod.fault_reply(static_cast<uint32_t>(nth), {sim::ReplyFault::Kind::Short, 4});
+        std::vector<uint16_t> back(4, 0xDEAD);
+        EXPECT_EQ(rig.call([&] { rig.dev().read_memory(back.data(), 4, 0x1000, 1); }), rc::invalid_reply)
+            << "reply " << nth;
+        EXPECT_NE(back, std::vector<uint16_t>(4, 0)) << "reply " << nth;
+    }
+}

@@ -130,13 +130,15 @@ TEST_F(TrnProtSimTest, EveryPodFaultGivesItsCodeAndTheNextCallRecovers) {
     }
 }
 
-TEST_F(TrnProtSimTest, ShortReplyGivesZerosNotTheDataOfAnEarlierReply) {
+TEST_F(TrnProtSimTest, CutSampleIsAnInvalidReplyNotAPowerReading) {
     ASSERT_EQ(sample_call(), 0u);
+    // Unit 2 arrives, units 3..6 do not: read as zeros they would say the
+    // target has no power.
     pod.fault_reply(1, {sim::ReplyFault::Kind::Short, 6});
+    EXPECT_EQ(sample_call(), rc::invalid_reply);
+    EXPECT_EQ(last_sample.value[0], 0);  // the callback never ran
     ASSERT_EQ(sample_call(), 0u);
-    EXPECT_EQ(last_sample.value[0], 5000);  // unit 2 arrived
-    EXPECT_EQ(last_sample.value[1], 0);     // units 3.. did not
-    EXPECT_EQ(last_sample.value[2], 0);
+    expect_healthy_sample();
 }
 
 TEST_F(TrnProtSimTest, PodDeadThenBackRecoversWithoutGrowingTheRequest) {

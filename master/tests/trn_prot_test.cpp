@@ -266,23 +266,66 @@ TEST_F(TrnProtTest, NullTimeoutSlotIsNoDevice) {
     EXPECT_EQ(call([&] { prot->end_batch(); }), rc::no_device);
 }
 
-TEST_F(TrnProtTest, ShortReplyLeavesNoStaleDataForWaiters) {
-    unit_waiter first(*prot), second(*prot);
-    transport.replies.push_back(reply_of(cmd::end_of_batch, {0xAAAA}));
-    transport.replies.push_back(reply_of(cmd::end_of_batch));
-    auto batch = [&](unit_waiter& w) {
-        return call([&] {
-            prot->req_word(0x81000903);
-            const uint32_t position = prot->next_reply_position();
-            prot->add_reply_units(1);
-            prot->log().queue_read(w, position, &w);
-            prot->end_batch();
-        });
+TEST_F(TrnProtTest, BatchReplyShorterThanItsWaitersIsInvalidAndCompletesNone) {
+    // Two waiters of one unit each: the reply must hold the echo and both.
+    struct Case {
+        std::vector<uint16_t> units;
+        uint32_t code;
     };
-    ASSERT_EQ(batch(first), 0u);
-    EXPECT_EQ(first.unit, 0xAAAA);
-    ASSERT_EQ(batch(second), 0u);
-    EXPECT_EQ(second.unit, 0);
+    const Case cases[] = {
+        {{0xAAAA, 0xBBBB}, 0},
+        {{0xAAAA, 0xBBBB, 0xCCCC}, 0},  // more than asked is not an error
+        {{0xAAAA}, rc::invalid_reply},
+        {{}, rc::invalid_reply},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.units.size());
+        rec.code = 0;
+        unit_waiter first(*prot), second(*prot);
+        transport.replies.push_back(reply_of(cmd::end_of_batch, c.units));
+        EXPECT_EQ(call([&] {
+                      for (unit_waiter* w : {&first, &second}) {
+                          prot->req_word(0x81000903);
+                          const uint32_t position = prot->next_reply_position();
+                          prot->add_reply_units(1);
+                          prot->log().queue_read(*w, position, w);
+                      }
+                      prot->end_batch();
+                  }),
+                  c.code);
+        if (c.code == 0) {
+            EXPECT_EQ(first.unit, 0xAAAA);
+            EXPECT_EQ(second.unit, 0xBBBB);
+            continue;
+        }
+        EXPECT_EQ(rec.param[0], cmd::end_of_batch);
+        // Nothing read from the cut reply: the data that did arrive are not
+        // used either.
+        EXPECT_EQ(first.state, waiter_state::invalid);
+        EXPECT_EQ(first.unit, 0xDEAD);
+        EXPECT_EQ(second.unit, 0xDEAD);
+        EXPECT_TRUE(prot->log().empty());
+    }
+}
+
+TEST_F(TrnProtTest, CollectedShortReplyCompletesNoWaiterAndIsDelivered) {
+    unit_waiter w(*prot);
+    transport.replies.push_back(reply_of(cmd::end_of_batch));
+    EXPECT_EQ(call([&] {
+                  prot->req_word(0x81000903);
+                  const uint32_t position = prot->next_reply_position();
+                  prot->add_reply_units(1);
+                  prot->log().queue_read(w, position, &w);
+                  rec.arm_collect();
+                  prot->end_batch();
+                  // The clean-up goes on with the batch gone, its waiter unread.
+                  EXPECT_EQ(rec.held_code, rc::invalid_reply);
+                  EXPECT_EQ(w.state, waiter_state::invalid);
+                  EXPECT_TRUE(prot->log().empty());
+                  rec.raise(rc::plain_deliver);
+              }),
+              rc::invalid_reply);
+    EXPECT_EQ(w.unit, 0xDEAD);
 }
 
 TEST_F(TrnProtTest, AppendThatWouldPassTheBufferIsRefusedAndWritesNothing) {
@@ -303,6 +346,31 @@ TEST_F(TrnProtTest, AppendThatWouldPassTheBufferIsRefusedAndWritesNothing) {
     rec.code = 0;
     EXPECT_EQ(call([&] { prot->req_word(1); }), 0u);
     EXPECT_EQ(prot->request_length(), 2004u);
+}
+
+// While a code is being collected a raise returns; an append that does not
+// fit must still end the call with its code rather than vanish.
+TEST_F(TrnProtTest, AppendRefusedWhileCollectingEndsTheCallWithTheOverflow) {
+    const std::pair<const char*, std::function<void()>> appends[] = {
+        {"scan", [&] { prot->scan(0, 0, 0); }},
+        {"word", [&] { prot->req_pair(1, 2); }},
+        {"end marker", [&] { prot->end_marker(); }},
+    };
+    for (const auto& [name, append] : appends) {
+        SCOPED_TRACE(name);
+        rec.code = 0;
+        bool went_on = false;
+        EXPECT_EQ(call([&] {
+                      prot->resync();
+                      fill_words(1002);
+                      rec.arm_collect();
+                      append();
+                      went_on = true;
+                  }),
+                  rc::output_overflow);
+        EXPECT_FALSE(went_on);
+        EXPECT_EQ(rec.held_code, 0u);
+    }
 }
 
 TEST_F(TrnProtTest, FullRequestWithoutRoomForEndWordIsDiscardedNotKeptForever) {

@@ -127,8 +127,10 @@
 // unit and the last pass is what the host reads; the slots of steps that a
 // run did not reach (a block that failed, a comparison that ended the
 // script early) read 0, which no acknowledge accepts (neither JTAG's OK
-// 0b010 nor Serial Wire Debug's OK 0b001). The commands after the run in
-// the request go on as usual.
+// 0b010 nor Serial Wire Debug's OK 0b001). A script that ends early thus
+// answers its whole footprint too: the host counts every run's footprint
+// into the batch's reply and refuses a reply that is shorter. The commands
+// after the run in the request go on as usual.
 // Example, a Serial Wire Debug read of DRW (P = 0):
 //   0 [0x8F000903, 300]   2 [0x8C000903, request << 16 | 0x0FFF]
 //   4 [0x8E000903, 1, 0xE0002000]   7 [0x8B000903, 13]   9 [0x90000903]

@@ -134,18 +134,20 @@ void Complex_jtag_device::write_program(const uint16_t* words, uint32_t count, u
     jtagdev* mcu = cortex();
     if (mcu == nullptr)
         raise_error(engine().prot().record(), rc::not_initialised);
-    std::vector<uint8_t> bytes(2 * size_t{count});
-    for (uint32_t i = 0; i < count; ++i) {
-        bytes[2 * i] = static_cast<uint8_t>(words[i]);
-        bytes[2 * i + 1] = static_cast<uint8_t>(words[i] >> 8);
-    }
     // DSP program addresses are 16 bits wide: the window wraps with them.
+    // Each run is staged on its own, so the buffer never depends on the
+    // caller's count (a product of which would wrap a 32-bit size).
+    std::vector<uint8_t> bytes;
     uint32_t done = 0;
     while (done < count) {
         const uint32_t at = (address + done) & 0xFFFFu;
         const uint32_t run = std::min(count - done, 0x10000u - at);
-        mcu->write_memory(bytes.data() + 2 * done, 2 * run, combined_reg::dsp_program + 2 * at,
-                          space_any);
+        bytes.resize(2 * size_t{run});
+        for (uint32_t i = 0; i < run; ++i) {
+            bytes[2 * i] = static_cast<uint8_t>(words[done + i]);
+            bytes[2 * i + 1] = static_cast<uint8_t>(words[done + i] >> 8);
+        }
+        mcu->write_memory(bytes.data(), 2 * run, combined_reg::dsp_program + 2 * at, space_any);
         done += run;
     }
 }

@@ -144,10 +144,13 @@ private:
     // or above 0x20000000.
     void check_address(uint32_t address) const;
     uint32_t matching(uint32_t mask, uint32_t address) const;
+    uint32_t matching_in(const uint32_t* images, uint32_t mask, uint32_t address) const;
     void disable_all();
 
     mem_ap& ap_;
     bool hits_pending_ = false;
+    // The comparators as they were when the hits were resolved.
+    uint32_t hit_images_[max_comparators] = {};
 };
 
 // The data watchpoint and trace unit's configuration interface. No
@@ -280,6 +283,8 @@ private:
     void ensure_registers();
     void write_core_register(uint32_t value, uint32_t selector);
     uint32_t read_pc_for_hits();
+    // Resolves the hits of the last halt while they are still pending.
+    void fix_halt_hits();
     void direct_read(uint8_t* bytes, uint32_t count, uint32_t address);
 };
 

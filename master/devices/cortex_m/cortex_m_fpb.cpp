@@ -43,9 +43,14 @@ void fpb_unit::check_address(uint32_t address) const
 
 uint32_t fpb_unit::matching(uint32_t mask, uint32_t address) const
 {
+    return matching_in(comparators, mask, address);
+}
+
+uint32_t fpb_unit::matching_in(const uint32_t* images, uint32_t mask, uint32_t address) const
+{
     uint32_t found = 0;
     for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t image = comparators[i];
+        const uint32_t image = images[i];
         if ((mask & (1u << i)) != 0 && (image & address_bits) == (address & address_bits) &&
             (image & kind_of(address)) != 0)
             found |= 1u << i;
@@ -103,7 +108,7 @@ void fpb_unit::clear_all()
 }
 
 bool fpb_unit::is_set(uint32_t address) const { return matching(used, address) != 0; }
-bool fpb_unit::hit(uint32_t address) const { return matching(hits, address) != 0; }
+bool fpb_unit::hit(uint32_t address) const { return matching_in(hit_images_, hits, address) != 0; }
 
 void fpb_unit::write()
 {
@@ -138,6 +143,7 @@ void fpb_unit::halt_update_deferred()
 void fpb_unit::resolve_hits(uint32_t address)
 {
     hits = matching(used, address);
+    std::copy(std::begin(comparators), std::end(comparators), std::begin(hit_images_));
     hits_pending_ = false;
 }
 
@@ -156,8 +162,15 @@ uint32_t Cortex_jtag_device::read_pc_for_hits()
     return pc;
 }
 
+void Cortex_jtag_device::fix_halt_hits()
+{
+    if (fpb.hits_pending() && !is_running())
+        fpb.resolve_hits(read_pc_for_hits());
+}
+
 void Cortex_jtag_device::set_breakpoint(uint32_t address, uint32_t)
 {
+    fix_halt_hits();
     fpb.set(address);
     if (is_running())
         fpb.write();
@@ -165,6 +178,7 @@ void Cortex_jtag_device::set_breakpoint(uint32_t address, uint32_t)
 
 void Cortex_jtag_device::clear_breakpoint(uint32_t, uint32_t address, uint32_t)
 {
+    fix_halt_hits();
     fpb.clear(address);
     if (is_running())
         fpb.write();
@@ -172,6 +186,7 @@ void Cortex_jtag_device::clear_breakpoint(uint32_t, uint32_t address, uint32_t)
 
 void Cortex_jtag_device::clear_all_breakpoints(uint32_t)
 {
+    fix_halt_hits();
     fpb.clear_all();
     if (is_running())
         fpb.write();
@@ -180,9 +195,9 @@ void Cortex_jtag_device::clear_all_breakpoints(uint32_t)
 uint32_t Cortex_jtag_device::breakpoint_flag(uint32_t address, uint32_t)
 {
     // The hit mask of a halt is taken against the address the core halted
-    // at, read the first time it is asked for.
-    if (fpb.hits_pending() && !is_running())
-        fpb.resolve_hits(read_pc_for_hits());
+    // at and the comparators set then: read the first time it is asked for,
+    // or before a PC write or a breakpoint change could alter the answer.
+    fix_halt_hits();
     return fpb.hit(address) ? 1 : 0;
 }
 

@@ -99,8 +99,11 @@ void Cortex_jtag_device::write_register(uint32_t value, uint32_t id)
         raise_error(record(), rc::plain_deliver);
     cache.invalidate();
     halted_check();
-    if (id == cortex_id::pc)
+    if (id == cortex_id::pc) {
+        // The breakpoint hit belongs to the address the core halted at.
+        fix_halt_hits();
         value &= ~1u;
+    }
     if (is_special_byte(id)) {
         ensure_registers();
         const uint32_t shift = 8 * (id - cortex_id::primask);

@@ -569,6 +569,31 @@ uint32_t fake_pod::block_end(uint32_t at) const
     return static_cast<uint32_t>(list_.size());
 }
 
+// One unit for every capturing step reachable from at, following jumps and
+// falling through up to the end-of-script entries.
+uint32_t fake_pod::script_footprint(uint32_t at) const
+{
+    std::vector<bool> seen(list_.size(), false);
+    std::vector<uint32_t> todo{at};
+    uint32_t units = 0;
+    while (!todo.empty()) {
+        uint32_t pc = todo.back();
+        todo.pop_back();
+        while (pc < list_.size() && !seen[pc]) {
+            seen[pc] = true;
+            const uint32_t w = list_[pc];
+            if (w == script_end)
+                break;
+            if (w == step_read || w == step_exchange)
+                ++units;
+            if (w == script_jump && pc + 1 < list_.size())
+                todo.push_back(list_[pc + 1]);
+            pc += entry_length(pc);
+        }
+    }
+    return units;
+}
+
 void fake_pod::run_script(uint32_t at, std::vector<uint16_t>& data)
 {
     ++scripts_run;
@@ -688,7 +713,11 @@ uint32_t fake_pod::take_request(const uint16_t* units, uint32_t count)
             continue;
         }
         if ((w & 0xFF000FFFu) == run_script_word) {
-            run_script((w >> 12) & 0xFFFu, data);
+            const uint32_t at = (w >> 12) & 0xFFFu;
+            const size_t full = data.size() + script_footprint(at);
+            run_script(at, data);
+            if (!cut_early_script_reply && data.size() < full)
+                data.resize(full, 0);
             continue;
         }
         if ((w & 0xFF000FFFu) == patch_word) {

@@ -15,7 +15,8 @@
 //    level (an undriven line reads 1, the pull-up);
 //  - scripts: the command list is stored by 0x97000903 and run by
 //    0x80000903 | P << 12, patched by 0x96000903 | P << 12, as the header of
-//    master/arm/pod_scripts.h describes it;
+//    master/arm/pod_scripts.h describes it; a run answers its fixed
+//    footprint, the units it did not reach read 0;
 //  - JTAG-DP: a DPACC or APACC capture holds ACK (1 WAIT, 2 OK) and the last
 //    read result; a request scanned while the port answers WAIT is ignored.
 #pragma once
@@ -126,6 +127,9 @@ public:
     unsigned lists_stored = 0;
     unsigned scripts_run = 0;
     unsigned script_errors = 0;       // a script the pod could not run
+    // A script that ends early answers only the units it captured, short of
+    // its fixed footprint (a pod that breaks the script contract).
+    bool cut_early_script_reply = false;
 
     // Transport entry points (through the slots).
     uint32_t take_request(const uint16_t* units, uint32_t count);
@@ -148,6 +152,7 @@ private:
     void patch(uint32_t at, const uint16_t* units, uint32_t n);
     uint32_t entry_length(uint32_t at) const;
     uint32_t block_end(uint32_t at) const;
+    uint32_t script_footprint(uint32_t at) const;
     bool jtag_clock(bool tms, bool tdi);
     bool swd_clock(bool drive, bool bit);
     void jtag_capture_dr();

@@ -1,7 +1,8 @@
 // A scripted transport for the core's unit tests: it records every request
 // and answers from a queue of scripted replies, or, when the queue is empty,
 // echoes the request's closing command word followed by a number of data
-// units whose values are their unit index (unit 2 holds 2, unit 3 holds 3 ...).
+// units whose values are their unit index (unit 2 holds 2, unit 3 holds 3 ...);
+// by default the whole reply area, so every batch finds the units it counted.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,7 @@ struct fake_transport {
     std::deque<uint32_t> send_results;            // front is used, then popped
     std::deque<uint32_t> timeout_results;
     std::deque<scripted_reply> replies;
-    uint32_t auto_data_units = 0;                 // data units of an echoed reply
+    uint32_t auto_data_units = mst::trn_prot::reply_units - 2;  // data units of an echoed reply
     unsigned reply_calls = 0;
 
     // Installs this transport in the slots; the destructor empties them.
