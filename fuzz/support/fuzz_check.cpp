@@ -13,6 +13,14 @@ void check(bool ok, const char* what)
     std::abort();
 }
 
+void check_call(uint32_t code, const char* what)
+{
+    if (code == 0)
+        return;
+    std::fprintf(stderr, "oracle failed: %s (0x%08X)\n", what, static_cast<unsigned>(code));
+    std::abort();
+}
+
 void check_exchanges(const call_report& report)
 {
     check(report.exchanges <= max_exchanges_per_call, "too many exchanges in one call");

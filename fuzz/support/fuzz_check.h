@@ -13,6 +13,8 @@ namespace fuzz_support {
 constexpr uint32_t max_exchanges_per_call = 5000;
 
 void check(bool ok, const char* what);
+// As check, for a call: its result code goes with the message.
+void check_call(uint32_t code, const char* what);
 void check_exchanges(const call_report& report);
 // A reply that withheld data it had, or a failed transport call, never
 // ends in success.
