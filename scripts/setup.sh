@@ -6,7 +6,7 @@ need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for p in cmake ninja-build g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 \
          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 \
-         xvfb xauth googletest libbenchmark-dev libarchive-tools; do
+         xvfb xauth googletest libbenchmark-dev libarchive-tools clang-14 libclang-rt-14-dev; do
   have_pkg "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0

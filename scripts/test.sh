@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds every preset and runs every test: the native sanitizer
-# build; the 32-bit product with its PE checks; the Windows tests under Wine
+# build and its fuzz targets; the 32-bit product with its PE checks; the Windows tests under Wine
 # in the 32-bit build where this host runs 32-bit programs, and always in the
 # 64-bit test twin.
 set -eu
@@ -19,7 +19,10 @@ build() {
 
 build native
 echo "=== native: tests"
-ctest --preset native || status=1
+ctest --preset native -LE fuzz || status=1
+# Each fuzz target over its seed corpus and a fixed number of mutations.
+echo "=== native: fuzz targets"
+ctest --preset native -L fuzz || status=1
 
 build win32
 echo "$voq_windows_note"

@@ -112,7 +112,9 @@ void TMS320C54x_jtag_device::identify(uint32_t memory_flag, uint32_t status_flag
     }
     dr_bits_before = chain.dr_bypass_length - dr_position - 1;
     ir_bits_before = chain.ir_chain_length - ir_position - ir_width;
-    status = c54x_state::identified;
+    // A context saved while halted stays the program's until the run
+    // restores it: a re-identification (the recovery's reconfigure) keeps it.
+    status = c54x_state::identified | (status & c54x_state::context_saved);
     if (status_flag == 1)
         status |= c54x_state::status_by_register;
     chain.forget_state();

@@ -37,6 +37,12 @@ void TMS320C54x_jtag_device::poll_run_state()
     if (!stopped && !has(c54x_state::stop_requested))
         return;
     status |= c54x_state::emulation;
+    if (stopped && has(c54x_state::context_saved)) {
+        // The DSP has not run since its context was saved (every resume
+        // restores it first): the halt, its PC and the saved words stand.
+        status &= ~(c54x_state::running | c54x_state::stop_requested | c54x_state::reset_expected);
+        return;
+    }
     if (stopped) {
         if ((value & c54x_status::software_break) != 0 && c54x_status::mode(value) == 2)
             change_mode(0, 3);
@@ -78,7 +84,9 @@ void TMS320C54x_jtag_device::reset_step1()
         return;
     status |= c54x_state::emulation;
     change_mode(0, 0);
-    if (!has(c54x_state::running))
+    // A saved context goes back before the reset also when the device only
+    // assumes a running DSP (after identify): ETDR survives the reset.
+    if (!has(c54x_state::running) || has(c54x_state::context_saved))
         prepare_resume(false);
     status |= c54x_state::running | c54x_state::reset_expected;
 }
