@@ -207,6 +207,22 @@ TEST(CheckList, MnemonicsFindSingleAmpersandsCaseBlind)
     }
 }
 
+TEST(CheckList, MarkOnlyListsToggleWithinTheMarkColumn)
+{
+    for (uint32_t options : {static_cast<uint32_t>(CBLIST_MARK_ONLY), CBLIST_MARK_ONLY | CBLIST_GLYPHS, 0u}) {
+        CheckListEntries rows = {{"First", 0}, {"Second", 0}};
+        VersionsDialog dialog(rows, options);
+        RunScripted(dialog, [&](Dialog& d) {
+            HWND list = List(d);
+            ClickRow(list, 0, 120);  // on the text
+            EXPECT_EQ(State(list, 0), (options & CBLIST_MARK_ONLY) ? 0u : ROW_CHECKED) << options;
+            ClickRow(list, 1, 6);  // on the mark
+            EXPECT_EQ(State(list, 1), ROW_CHECKED) << options;
+            Click(d.GetHandle(), IDCANCEL);
+        });
+    }
+}
+
 // Draws row `row` of `list` into a memory DC and reports whether any pixel
 // of the row has `colour`; with `textOnly` the mark (whose frame has grey
 // shades of its own) is left out.
