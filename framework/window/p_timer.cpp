@@ -5,10 +5,12 @@
 
 namespace {
 
+// Never destroyed, so that a timer in static storage can still leave it at
+// exit.
 std::vector<PTimer*>& Timers()
 {
-    static std::vector<PTimer*> timers;
-    return timers;
+    static auto* timers = new std::vector<PTimer*>;
+    return *timers;
 }
 
 PTimer::SetTimerFunction g_setTimer = &::SetTimer;

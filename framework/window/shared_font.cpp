@@ -17,10 +17,12 @@ struct PSharedFont::Info {
 
 namespace {
 
+// Never destroyed: fonts held by static objects (the dialog module's) go
+// after every other static, and still find the list.
 std::vector<std::unique_ptr<PSharedFont::Info>>& Infos()
 {
-    static std::vector<std::unique_ptr<PSharedFont::Info>> infos;
-    return infos;
+    static auto* infos = new std::vector<std::unique_ptr<PSharedFont::Info>>;
+    return *infos;
 }
 
 int PixelHeight(int pointSize, HDC dc)
