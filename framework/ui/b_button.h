@@ -24,8 +24,9 @@ public:
     void SetFlags(uint32_t flags) { flags_ = flags; Invalidate(false); }
     // Loads another image and repaints.
     void SetImage(uint32_t imageId);
-    // A marked button is drawn as one of the dialog's themed buttons; its
-    // text stays.
+    // A marked button is drawn as one of the dialog's themed push buttons
+    // (hot, pressed, disabled and default states; the classic push button
+    // with the default frame while themes are off); its text always stays.
     void Mark() { marked_ = true; Invalidate(false); }
     bool Marked() const { return marked_; }
     HBITMAP Bitmap() const { return bitmap_; }
@@ -35,6 +36,8 @@ public:
 
 private:
     void LoadImage();
+    void DrawMarked(DRAWITEMSTRUCT& item);
+    bool IsDefault() const;
     uint32_t imageId_;
     uint32_t flags_;
     bool marked_ = false;

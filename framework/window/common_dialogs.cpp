@@ -7,6 +7,8 @@
 
 namespace {
 
+FileDialogCalls g_calls{&GetOpenFileNameA, &GetSaveFileNameA, &CommDlgExtendedError};
+
 bool CommonOpenSave(HWND owner, bool save, OpenSaveData& data)
 {
     std::string filter = FilterToMultiString(data.filter);
@@ -22,8 +24,16 @@ bool CommonOpenSave(HWND owner, bool save, OpenSaveData& data)
     ofn.lpstrInitialDir = data.initialFolder.empty() ? nullptr : data.initialFolder.c_str();
     ofn.lpstrTitle = data.title.empty() ? nullptr : data.title.c_str();
     ofn.lpstrDefExt = data.defaultExtension.empty() ? nullptr : data.defaultExtension.c_str();
-    ofn.Flags = data.flags;
-    BOOL ok = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    ofn.Flags = data.flags | OFN_ENABLESIZING;
+    auto run = save ? g_calls.save : g_calls.open;
+    BOOL ok = run(&ofn);
+    // An initial name the dialog rejects (a combo text such as "a|b") makes
+    // it fail at once: it runs once more without the name. Cancel is the
+    // user's answer and is never asked again.
+    if (!ok && file[0] && g_calls.error() != 0) {
+        file.assign(file.size(), '\0');
+        ok = run(&ofn);
+    }
     if (!ok) return false;
     data.fileName = file.data();
     return true;
@@ -97,6 +107,13 @@ OpenSaveFunction SetOpenSaveFunction(OpenSaveFunction function)
 bool BrowseForFolder(HWND owner, const char* title, const char* startFolder, std::string& chosen)
 {
     return g_folderBrowse(owner, title, startFolder, chosen);
+}
+
+FileDialogCalls SetFileDialogCalls(const FileDialogCalls* calls)
+{
+    FileDialogCalls previous = g_calls;
+    g_calls = calls ? *calls : FileDialogCalls{&GetOpenFileNameA, &GetSaveFileNameA, &CommDlgExtendedError};
+    return previous;
 }
 
 FolderBrowseFunction SetFolderBrowseFunction(FolderBrowseFunction function)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <string>
 
@@ -22,6 +23,17 @@ using OpenSaveFunction = bool (*)(HWND owner, bool save, OpenSaveData& data);
 bool RunOpenSaveDialog(HWND owner, bool save, OpenSaveData& data);
 // Installs a replacement (null restores the common dialog); returns the previous one.
 OpenSaveFunction SetOpenSaveFunction(OpenSaveFunction function);
+// The system calls under the common dialog (open, save, and the extended
+// error of the last run); a test replaces them to make a run fail. The
+// dialog is resizable (OFN_ENABLESIZING). A run that fails (extended error
+// not 0) while an initial name was given runs once more without the name;
+// Cancel (extended error 0) ends it. Null restores the system calls.
+struct FileDialogCalls {
+    BOOL(WINAPI* open)(OPENFILENAMEA*);
+    BOOL(WINAPI* save)(OPENFILENAMEA*);
+    DWORD(WINAPI* error)();
+};
+FileDialogCalls SetFileDialogCalls(const FileDialogCalls* calls);
 // '|' -> NUL, with the double NUL at the end.
 std::string FilterToMultiString(const std::string& filter);
 
