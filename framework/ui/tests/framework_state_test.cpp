@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "framework/config/ini_env.h"
+#include "framework/base/hooks.h"
 #include "framework/config/ini_stream.h"
 #include "framework/ui/ev_handler.h"
 #include "framework/ui/framework_state.h"
@@ -36,17 +36,19 @@ class ProjectName : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = ini_env::Get().projectName;
-        ini_env::Get().projectName = TempBase();
+        saved_ = g_fwSettings.projectName;
+        name_ = TempBase();
+        g_fwSettings.projectName = name_.c_str();
         file_ = TempBase() + ".HST";
         std::remove(file_.c_str());
     }
     void TearDown() override
     {
         std::remove(file_.c_str());
-        ini_env::Get().projectName = saved_;
+        g_fwSettings.projectName = saved_;
     }
-    std::string saved_, file_;
+    const char* saved_ = nullptr;
+    std::string name_, file_;
 };
 
 TEST_F(ProjectName, TooltipContainerIsARootNamedTTPWithABoundedSessionOption)
