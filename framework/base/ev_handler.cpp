@@ -1,5 +1,6 @@
 #include "framework/base/ev_handler.h"
 
+#include <cinttypes>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -197,9 +198,9 @@ FW_BROADCAST0(OnMainWindowCreate)
 FW_BROADCAST0(OnBeforeBuild)
 FW_BROADCAST0(OnAfterBuild)
 
-void OnCustomEvent(uint32_t code, uint32_t first, uint32_t second)
+void OnCustomEvent(uint32_t code, uintptr_t first, uintptr_t second)
 {
-    PTraceScope scope("PEvHandlerDispatcher::OnCustomEvent(%u, %u, %u)", code, first, second);
+    PTraceScope scope("PEvHandlerDispatcher::OnCustomEvent(%u, %" PRIuPTR ", %" PRIuPTR ")", code, first, second);
     SafeBroadcast([=](PEvHandler* h) { h->OnCustomEvent(code, first, second); });
 }
 

@@ -30,7 +30,8 @@ public:
     void SetPriority(uint32_t priority);
 
     virtual const char* GetEvHandlerName() { return ""; }
-    virtual void OnCustomEvent(uint32_t, uint32_t, uint32_t) {}
+    // A custom event carries two machine words: an object pointer fits them.
+    virtual void OnCustomEvent(uint32_t, uintptr_t, uintptr_t) {}
     virtual void OnChipSelect() {}
     virtual void OnBeforeLoadProgram(uint32_t, uint32_t) {}
     virtual void OnAfterLoadProgram(uint32_t, uint32_t) {}
@@ -105,7 +106,7 @@ bool EvHandlerRegistered(const PEvHandler* handler);
 bool RunPermission();
 
 namespace PEvHandlerDispatcher {
-void OnCustomEvent(uint32_t code, uint32_t first, uint32_t second);
+void OnCustomEvent(uint32_t code, uintptr_t first, uintptr_t second);
 void OnChipSelect();
 void OnBeforeLoadProgram(uint32_t a, uint32_t b);
 void OnAfterLoadProgram(uint32_t a, uint32_t b);

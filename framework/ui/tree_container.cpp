@@ -12,7 +12,7 @@
 
 namespace {
 
-uint32_t PointerWord(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+uintptr_t PointerWord(const void* p) { return reinterpret_cast<uintptr_t>(p); }
 
 // Section names keep "[" and "]" as the bytes 0x10 and 0x11, which a
 // section header line can carry.

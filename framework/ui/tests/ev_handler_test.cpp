@@ -14,7 +14,7 @@ class Recorder : public PEvHandler {
 public:
     explicit Recorder(uint32_t priority = kDefaultPriority) { SetPriority(priority); }
     void OnChipSelect() override { g_calls.push_back(this); }
-    void OnCustomEvent(uint32_t code, uint32_t, uint32_t) override
+    void OnCustomEvent(uint32_t code, uintptr_t, uintptr_t) override
     {
         lastCode = code;
         g_calls.push_back(this);

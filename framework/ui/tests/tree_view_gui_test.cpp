@@ -349,7 +349,7 @@ TEST(TreeView, LabelEditingSetsAndClearsTheEnginesFlagAndRenamesIn1251)
 
 class DropRecorder : public PEvHandler {
 public:
-    void OnCustomEvent(uint32_t code, uint32_t, uint32_t) override
+    void OnCustomEvent(uint32_t code, uintptr_t, uintptr_t) override
     {
         if (code == kTreeDropEvent) ++drops;
     }
