@@ -22,11 +22,11 @@
 
 namespace {
 
-constexpr uint32_t kVersions = 800;
+constexpr uint32_t kVersions = 820;
 constexpr int kList = 801;
 constexpr int kNote = 802;
 constexpr int kUninstall = 803;
-constexpr uint32_t kChoices = 810;
+constexpr uint32_t kChoices = 830;
 constexpr int kRadio = 811;
 
 // The versions page: the version being installed is checked and cannot be
