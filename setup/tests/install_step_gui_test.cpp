@@ -27,6 +27,7 @@
 #include "setup/setup_state.h"
 #include "setup/shortcuts_folders.h"
 #include "setup/tests/support/log_entries.h"
+#include "setup/tests/support/system_readback.h"
 #include "sim/setup/rar4/rar4_writer.h"
 
 namespace {
@@ -76,52 +77,6 @@ const char* kAppInf =
     "Exe=setup.exe\n"
     "Name=Uninstall # Modify # Repair\n"
     "AddIcon=1\n";
-
-struct LinkData {
-    std::string path, arguments, workingDir, description, icon;
-};
-
-bool LoadLink(const std::string& file, LinkData& out)
-{
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return false;
-    IPersistFile* persist = nullptr;
-    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)));
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-    ok = ok && SUCCEEDED(persist->Load(wide, STGM_READ));
-    char text[MAX_PATH * 2];
-    int index = 0;
-    if (ok && SUCCEEDED(link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH))) out.path = text;
-    if (ok && SUCCEEDED(link->GetArguments(text, sizeof text))) out.arguments = text;
-    if (ok && SUCCEEDED(link->GetWorkingDirectory(text, sizeof text))) out.workingDir = text;
-    if (ok && SUCCEEDED(link->GetDescription(text, sizeof text))) out.description = text;
-    if (ok && SUCCEEDED(link->GetIconLocation(text, sizeof text, &index))) out.icon = text;
-    if (persist) persist->Release();
-    link->Release();
-    return ok;
-}
-
-struct RegValue {
-    DWORD type = REG_NONE;
-    std::string text;
-    DWORD number = 0;
-};
-
-RegValue ReadValue(const std::string& key, const char* name)
-{
-    RegValue v;
-    char data[1024] = {};
-    DWORD size = sizeof data;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &v.type, data, &size) !=
-        ERROR_SUCCESS)
-        return RegValue{};
-    if (v.type == REG_DWORD) memcpy(&v.number, data, 4);
-    else v.text = data;
-    return v;
-}
 
 void RemoveService()
 {
@@ -319,15 +274,15 @@ TEST_F(InstallStep, InstallsFilesLogsRegistryShortcutsAndTheDriverService)
 
     // Registry values.
     const std::string product = std::string(kCompanyKey) + "\\VOQ E2E\\1.02.3";
-    EXPECT_EQ(ReadValue(product, "Folder").text, target);
-    EXPECT_EQ(ReadValue(product, "Info").type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(ReadHklmValue(product, "Folder").text, target);
+    EXPECT_EQ(ReadHklmValue(product, "Info").type, static_cast<DWORD>(REG_DWORD));
     const std::string u = std::string(kUninstallKey) + "VOQ E2E 1.02.3";
-    EXPECT_EQ(ReadValue(u, "UninstallString").text, "\"" + target + "\\unrigger.exe\"");
-    EXPECT_EQ(ReadValue(u, "DisplayIcon").text, target + "\\integrat.exe");
-    EXPECT_EQ(ReadValue(u, "DisplayName").text, "VOQ E2E 1.02.3");
-    EXPECT_EQ(ReadValue(u, "HelpLink").text, "http://example.org/voq");
-    EXPECT_EQ(ReadValue(u, "EstimatedSize").number, static_cast<DWORD>((coreSize_ + 9 + 1023) / 1024));
-    EXPECT_EQ(ReadValue(u, "Version").number, 0x01020003u);
+    EXPECT_EQ(ReadHklmValue(u, "UninstallString").text, "\"" + target + "\\unrigger.exe\"");
+    EXPECT_EQ(ReadHklmValue(u, "DisplayIcon").text, target + "\\integrat.exe");
+    EXPECT_EQ(ReadHklmValue(u, "DisplayName").text, "VOQ E2E 1.02.3");
+    EXPECT_EQ(ReadHklmValue(u, "HelpLink").text, "http://example.org/voq");
+    EXPECT_EQ(ReadHklmValue(u, "EstimatedSize").number, static_cast<DWORD>((coreSize_ + 9 + 1023) / 1024));
+    EXPECT_EQ(ReadHklmValue(u, "Version").number, 0x01020003u);
 
     // Shortcuts: the texts of an item follow the system's language.
     LinkData link;
@@ -354,11 +309,11 @@ TEST_F(InstallStep, InstallsFilesLogsRegistryShortcutsAndTheDriverService)
     EXPECT_EQ(SectionLines(integratIni, "Options"), std::vector<std::string>{"Name=VOQ E2E"});
 
     // The driver service and its file.
-    EXPECT_EQ(ReadValue(kServiceKey, "Type").number, 1u);
-    EXPECT_EQ(ReadValue(kServiceKey, "Start").number, 3u);
-    EXPECT_EQ(ReadValue(kServiceKey, "ErrorControl").number, 1u);
-    EXPECT_NE(ReadValue(kServiceKey, "ImagePath").text.find("System32\\Drivers\\PortTalk.sys"), std::string::npos)
-        << ReadValue(kServiceKey, "ImagePath").text;
+    EXPECT_EQ(ReadHklmValue(kServiceKey, "Type").number, 1u);
+    EXPECT_EQ(ReadHklmValue(kServiceKey, "Start").number, 3u);
+    EXPECT_EQ(ReadHklmValue(kServiceKey, "ErrorControl").number, 1u);
+    EXPECT_NE(ReadHklmValue(kServiceKey, "ImagePath").text.find("System32\\Drivers\\PortTalk.sys"), std::string::npos)
+        << ReadHklmValue(kServiceKey, "ImagePath").text;
     FILE* f = fopen(SystemDriver().c_str(), "rb");
     ASSERT_NE(f, nullptr);
     char bytes[64] = {};
@@ -417,12 +372,12 @@ TEST_F(InstallStep, WithoutMultipleVersionsTransferredFilesAreCopiedAndRecorded)
     EXPECT_LT(conf, user);
 
     const std::string product = std::string(kCompanyKey) + "\\VOQ E2E";
-    EXPECT_EQ(ReadValue(product, "Version").type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(ReadValue(product, "Version").text, "1.02.3");
-    EXPECT_EQ(ReadValue(product, "Folder").text, target);
+    EXPECT_EQ(ReadHklmValue(product, "Version").type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(ReadHklmValue(product, "Version").text, "1.02.3");
+    EXPECT_EQ(ReadHklmValue(product, "Folder").text, target);
     const std::string u = std::string(kUninstallKey) + "VOQ E2E";
-    EXPECT_EQ(ReadValue(u, "UninstallString").text, "\"" + target + "\\unrigger.exe\"");
-    EXPECT_EQ(ReadValue(u, "DisplayName").text, "VOQ E2E");
+    EXPECT_EQ(ReadHklmValue(u, "UninstallString").text, "\"" + target + "\\unrigger.exe\"");
+    EXPECT_EQ(ReadHklmValue(u, "DisplayName").text, "VOQ E2E");
     EXPECT_EQ(SectionLines(setupLog, "Registry Keys"),
               (std::vector<std::string>{
                   "Key0=80000002\\SOFTWARE,VOQ-E2E-Co", "Key1=80000002\\SOFTWARE\\VOQ-E2E-Co,VOQ E2E",

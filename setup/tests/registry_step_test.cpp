@@ -13,31 +13,13 @@
 #include "framework/ui/message.h"
 #include "setup/install_log.h"
 #include "setup/tests/support/log_entries.h"
+#include "setup/tests/support/system_readback.h"
 #include "setup/install_seams.h"
 
 namespace {
 
 constexpr const char* kCompany = "SOFTWARE\\VOQ-Test-Co";
 constexpr const char* kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-struct Value {
-    DWORD type = REG_NONE;
-    std::string text;
-    DWORD number = 0;
-};
-
-Value Read(const std::string& key, const char* name)
-{
-    Value v;
-    char data[1024] = {};
-    DWORD size = sizeof data;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &v.type, data, &size) !=
-        ERROR_SUCCESS)
-        return Value{};
-    if (v.type == REG_DWORD) memcpy(&v.number, data, 4);
-    else v.text = data;
-    return v;
-}
 
 class RegistryStep : public ::testing::Test {
 protected:
@@ -82,11 +64,11 @@ TEST_F(RegistryStep, MultipleVersionsWritesTheVersionKeyAndTheVersionedUninstall
     EXPECT_TRUE(boxes.Boxes().empty());
 
     const std::string product = std::string(kCompany) + "\\VOQ Tools\\1.02.3";
-    EXPECT_EQ(Read(product, "Folder").type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(Read(product, "Folder").text, "C:\\Program Files\\VOQ Tools");
-    EXPECT_EQ(Read(product, "Info").type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(Read(product, "Info").number, 0u);
-    EXPECT_EQ(Read(product, "Version").type, static_cast<DWORD>(REG_NONE));
+    EXPECT_EQ(ReadHklmValue(product, "Folder").type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(ReadHklmValue(product, "Folder").text, "C:\\Program Files\\VOQ Tools");
+    EXPECT_EQ(ReadHklmValue(product, "Info").type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(ReadHklmValue(product, "Info").number, 0u);
+    EXPECT_EQ(ReadHklmValue(product, "Version").type, static_cast<DWORD>(REG_NONE));
 
     const std::string u = std::string(kUninstall) + "VOQ Tools 1.02.3";
     struct Text {
@@ -104,7 +86,7 @@ TEST_F(RegistryStep, MultipleVersionsWritesTheVersionKeyAndTheVersionedUninstall
         {"HelpLink", "http://example.org/voq"},
     };
     for (const Text& t : texts) {
-        const Value v = Read(u, t.name);
+        const RegValue v = ReadHklmValue(u, t.name);
         EXPECT_EQ(v.type, static_cast<DWORD>(REG_SZ)) << t.name;
         EXPECT_EQ(v.text, t.value) << t.name;
     }
@@ -113,7 +95,7 @@ TEST_F(RegistryStep, MultipleVersionsWritesTheVersionKeyAndTheVersionedUninstall
         DWORD value;
     } numbers[] = {{"EstimatedSize", 2}, {"Version", 0x01020003}, {"VersionMajor", 1}, {"VersionMinor", 2}};
     for (const Number& n : numbers) {
-        const Value v = Read(u, n.name);
+        const RegValue v = ReadHklmValue(u, n.name);
         EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << n.name;
         EXPECT_EQ(v.number, n.value) << n.name;
     }
@@ -143,17 +125,17 @@ TEST_F(RegistryStep, WithoutMultipleVersionsASecondInstallReusesTheKeysAndRecord
     InstallLog log(tree.Path("Setup.log").c_str());
     ASSERT_EQ(WriteRegistryInfo(Job(&log, false, "2.5")), 1);
     const std::string product = std::string(kCompany) + "\\VOQ Tools";
-    EXPECT_EQ(Read(product, "Version").type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(Read(product, "Version").text, "2.5");
+    EXPECT_EQ(ReadHklmValue(product, "Version").type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(ReadHklmValue(product, "Version").text, "2.5");
     const std::string u = std::string(kUninstall) + "VOQ Tools";
-    EXPECT_EQ(Read(u, "DisplayName").text, "VOQ Tools");
-    EXPECT_EQ(Read(u, "Version").number, 0x02050000u);
+    EXPECT_EQ(ReadHklmValue(u, "DisplayName").text, "VOQ Tools");
+    EXPECT_EQ(ReadHklmValue(u, "Version").number, 0x02050000u);
     // The company and product keys existed: only the forced entry key.
     EXPECT_EQ(LogEntry(log, "Registry Keys", "FKey0"),
               "80000002\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall,VOQ Tools");
     EXPECT_EQ(LogEntry(log, "Registry Keys", "Key0"), "<missing>");
     EXPECT_EQ(LogEntry(log, "Registry Keys", "Key1"), "<missing>");
-    EXPECT_EQ(Read(u, "DisplayIcon").type, static_cast<DWORD>(REG_NONE));
+    EXPECT_EQ(ReadHklmValue(u, "DisplayIcon").type, static_cast<DWORD>(REG_NONE));
 }
 
 LONG RefuseUninstallEntry(const char* keyPath)
@@ -169,7 +151,7 @@ TEST_F(RegistryStep, TheFirstFailureIsReportedOnceAndStopsTheStep)
     SetRegistryRefusalHook(previous);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].messageId, 2007);
-    EXPECT_EQ(Read(std::string(kCompany) + "\\VOQ Tools\\1.02.3", "Folder").text, "C:\\Program Files\\VOQ Tools");
+    EXPECT_EQ(ReadHklmValue(std::string(kCompany) + "\\VOQ Tools\\1.02.3", "Folder").text, "C:\\Program Files\\VOQ Tools");
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kUninstall) + "VOQ Tools 1.02.3").c_str(), 0, KEY_READ,
                             &key),

@@ -16,37 +16,11 @@
 #include "framework/config/ini_stream.h"
 #include "setup/install_log.h"
 #include "setup/tests/support/log_entries.h"
+#include "setup/tests/support/system_readback.h"
 #include "setup/install_seams.h"
 #include "setup/shortcuts_folders.h"
 
 namespace {
-
-struct LinkData {
-    std::string path, arguments, workingDir, description, icon;
-    int iconIndex = -1;
-};
-
-bool LoadLink(const std::string& file, LinkData& out)
-{
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return false;
-    IPersistFile* persist = nullptr;
-    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)));
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-    ok = ok && SUCCEEDED(persist->Load(wide, STGM_READ));
-    char text[MAX_PATH * 2];
-    if (ok && SUCCEEDED(link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH))) out.path = text;
-    if (ok && SUCCEEDED(link->GetArguments(text, sizeof text))) out.arguments = text;
-    if (ok && SUCCEEDED(link->GetWorkingDirectory(text, sizeof text))) out.workingDir = text;
-    if (ok && SUCCEEDED(link->GetDescription(text, sizeof text))) out.description = text;
-    if (ok && SUCCEEDED(link->GetIconLocation(text, sizeof text, &out.iconIndex))) out.icon = text;
-    if (persist) persist->Release();
-    link->Release();
-    return ok;
-}
 
 class Links : public ::testing::Test {
 protected:
