@@ -11,6 +11,7 @@
 #include <string>
 
 #include "framework/base/hooks.h"
+#include "framework/base/ml_text.h"
 #include "framework/config/ini_stream.h"
 #include "framework/ui/ev_handler.h"
 #include "framework/ui/framework_state.h"
@@ -71,6 +72,19 @@ TEST_F(ProjectName, TooltipContainerIsARootNamedTTPWithABoundedSessionOption)
     tips->Option().SetText("");
     PEvHandlerDispatcher::OnSessionRead(&session);
     EXPECT_STREQ(tips->Option().GetText(), "shown once");
+}
+
+// The option's text id names a bilingual resource text; its Russian half
+// comes out as stored (code page 1251, untouched by the 866 conversion).
+TEST_F(ProjectName, TooltipOptionCaptionResolvesInBothLanguages)
+{
+    FrameworkState state(true);
+    ASSERT_NE(TooltipContainer(), nullptr);
+    const char* id = reinterpret_cast<const char*>(static_cast<uintptr_t>(TooltipContainer()->TextId()));
+    EXPECT_STREQ(GetMLTextIn(0, id), "Tooltips");
+    EXPECT_STREQ(GetMLTextIn(1, id), "\xCF\xEE\xE4\xF1\xEA\xE0\xE7\xEA\xE8");
+    // The key stays the literal, whatever the language.
+    EXPECT_STREQ(TooltipContainer()->Option().KeyName(), "TTP");
 }
 
 TEST_F(ProjectName, ProcessHistoryIsLoadedWhenBuiltAndSavedWhenTheStateGoes)
