@@ -131,4 +131,30 @@ TEST(Tms320c54xBadReply, SavedEtdrReadsBackAfterASpoiledBlockRead)
     EXPECT_EQ(words[0x3F], program_etdr);
 }
 
+// A register read whose fourth exchange fails (the request is not sent, or
+// the reply claims a shorter length) is recovered at the next calls: the
+// stop, the read and the run after it all succeed.
+TEST(Tms320c54xBadReply, RunWorksAfterARegisterReadLostItsFourthExchange)
+{
+    const std::vector<c54x_fault> faults = {
+        {"SendFails", [](sim::Pod& p, uint32_t n) { p.fail_transport_call(sim::TransportCall::Send, n, 1); }},
+        {"ShorterReply", [](sim::Pod& p, uint32_t n) { p.fault_reply(n, {K::Short, 6}); }},
+    };
+    for (const c54x_fault& f : faults) {
+        SCOPED_TRACE(f.name);
+        master_rig rig;
+        halted_in_loop(rig);
+        f.arm(rig.pod, 4);
+        uint32_t value = 0;
+        EXPECT_NE(read_probe(rig, value), 0u);
+        ASSERT_EQ(rig.call([&] { rig.master->stop(); }), 0u) << rig.error_text();
+        ASSERT_EQ(read_probe(rig, value), 0u) << rig.error_text();
+        EXPECT_EQ(value, probe_value);
+        EXPECT_EQ(rig.call([&] { rig.master->run(4); }), 0u) << rig.error_text();
+        rig.target->advance(10);
+        EXPECT_EQ(rig.target->cpu().etdr, program_etdr);
+        EXPECT_EQ(rig.target->context_errors(), 0u);
+    }
+}
+
 } // namespace

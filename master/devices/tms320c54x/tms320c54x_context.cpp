@@ -70,7 +70,7 @@ void TMS320C54x_jtag_device::restore_context()
         status &= ~c54x_state::write_pc;
     }
     pools.request(all_upper, scan_mode::write);
-    pools.reset();
+    pools.forget();
     // ETDR goes back only when save took it; otherwise it holds the
     // program's own value still.
     if (saved)
