@@ -157,4 +157,45 @@ TEST(Tms320c54xBadReply, RunWorksAfterARegisterReadLostItsFourthExchange)
     }
 }
 
+// Changed bits in a reply that carries the halt capture of a register
+// kept in the saved context (ST1's CPL and BRAF, ETDR): whatever the spoiled
+// call gives, the next truthful read gives the program's value, and the run
+// puts the program's ETDR back.
+TEST(Tms320c54xBadReply, ChangedContextCaptureIsNotKept)
+{
+    constexpr uint32_t st1 = 2;
+    constexpr uint32_t etdr = 0x3A;  // data word 0x3F
+    for (uint32_t id : {st1, etdr}) {
+        uint32_t truth = 0;
+        size_t exchanges = 0;
+        {
+            master_rig rig;
+            halted_in_loop(rig);
+            const size_t before = rig.requests();
+            ASSERT_EQ(rig.call([&] { rig.master->read_register(id, truth); }), 0u);
+            exchanges = rig.requests() - before;
+        }
+        if (id == etdr)
+            ASSERT_EQ(truth, program_etdr);
+        for (uint32_t nth = 1; nth <= exchanges; ++nth) {
+            for (uint32_t unit = 2; unit <= 9; ++unit) {
+                SCOPED_TRACE("register " + std::to_string(id) + " exchange " + std::to_string(nth) +
+                             " unit " + std::to_string(unit));
+                master_rig rig;
+                halted_in_loop(rig);
+                rig.pod.fault_reply(nth, {K::FlipBits, 0xFFFF, unit});
+                uint32_t value = 0;
+                rig.call([&] { rig.master->read_register(id, value); });
+                ASSERT_EQ(rig.call([&] { rig.master->read_register(id, value); }), 0u)
+                    << rig.error_text();
+                EXPECT_EQ(value, truth);
+                ASSERT_EQ(rig.call([&] { rig.master->run(4); }), 0u) << rig.error_text();
+                rig.target->advance(10);
+                EXPECT_EQ(rig.target->cpu().etdr, program_etdr);
+                EXPECT_EQ(rig.target->context_errors(), 0u);
+            }
+        }
+    }
+}
+
 } // namespace
