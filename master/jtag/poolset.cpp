@@ -199,6 +199,17 @@ void poolset::complete(uint32_t position)
 
 void poolset::reset()
 {
+    // A dropped batch: its reads never arrived, and what it was writing may
+    // not have reached the pools, so it goes out again with the next write.
+    // Images that earlier batches read or wrote stand.
+    valid &= ~read_pending;
+    dirty |= write_pending;
+    read_pending = write_pending = 0;
+    synchro::reset();
+}
+
+void poolset::forget()
+{
     valid = read_pending = write_pending = dirty = 0;
     synchro::reset();
 }

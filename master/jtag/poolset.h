@@ -62,7 +62,10 @@ public:
     void read_missing(uint32_t mask);
 
     void complete(uint32_t position) override;
+    // What a dropped batch calls: the images of its pending scans only.
     void reset() override;
+    // Every image unknown (the pools changed in the device).
+    void forget();
 
     pool_from_set& upper(uint32_t pool) { return *images_[pool]; }
     pool_from_set& lower(uint32_t pool) { return *images_[pool_count + pool]; }

@@ -131,4 +131,71 @@ TEST(Tms320c54xBadReply, SavedEtdrReadsBackAfterASpoiledBlockRead)
     EXPECT_EQ(words[0x3F], program_etdr);
 }
 
+// A register read whose fourth exchange fails (the request is not sent, or
+// the reply claims a shorter length) is recovered at the next calls: the
+// stop, the read and the run after it all succeed.
+TEST(Tms320c54xBadReply, RunWorksAfterARegisterReadLostItsFourthExchange)
+{
+    const std::vector<c54x_fault> faults = {
+        {"SendFails", [](sim::Pod& p, uint32_t n) { p.fail_transport_call(sim::TransportCall::Send, n, 1); }},
+        {"ShorterReply", [](sim::Pod& p, uint32_t n) { p.fault_reply(n, {K::Short, 6}); }},
+    };
+    for (const c54x_fault& f : faults) {
+        SCOPED_TRACE(f.name);
+        master_rig rig;
+        halted_in_loop(rig);
+        f.arm(rig.pod, 4);
+        uint32_t value = 0;
+        EXPECT_NE(read_probe(rig, value), 0u);
+        ASSERT_EQ(rig.call([&] { rig.master->stop(); }), 0u) << rig.error_text();
+        ASSERT_EQ(read_probe(rig, value), 0u) << rig.error_text();
+        EXPECT_EQ(value, probe_value);
+        EXPECT_EQ(rig.call([&] { rig.master->run(4); }), 0u) << rig.error_text();
+        rig.target->advance(10);
+        EXPECT_EQ(rig.target->cpu().etdr, program_etdr);
+        EXPECT_EQ(rig.target->context_errors(), 0u);
+    }
+}
+
+// Changed bits in a reply that carries the halt capture of a register
+// kept in the saved context (ST1's CPL and BRAF, ETDR): whatever the spoiled
+// call gives, the next truthful read gives the program's value, and the run
+// puts the program's ETDR back.
+TEST(Tms320c54xBadReply, ChangedContextCaptureIsNotKept)
+{
+    constexpr uint32_t st1 = 2;
+    constexpr uint32_t etdr = 0x3A;  // data word 0x3F
+    for (uint32_t id : {st1, etdr}) {
+        uint32_t truth = 0;
+        size_t exchanges = 0;
+        {
+            master_rig rig;
+            halted_in_loop(rig);
+            const size_t before = rig.requests();
+            ASSERT_EQ(rig.call([&] { rig.master->read_register(id, truth); }), 0u);
+            exchanges = rig.requests() - before;
+        }
+        if (id == etdr)
+            ASSERT_EQ(truth, program_etdr);
+        for (uint32_t nth = 1; nth <= exchanges; ++nth) {
+            for (uint32_t unit = 2; unit <= 9; ++unit) {
+                SCOPED_TRACE("register " + std::to_string(id) + " exchange " + std::to_string(nth) +
+                             " unit " + std::to_string(unit));
+                master_rig rig;
+                halted_in_loop(rig);
+                rig.pod.fault_reply(nth, {K::FlipBits, 0xFFFF, unit});
+                uint32_t value = 0;
+                rig.call([&] { rig.master->read_register(id, value); });
+                ASSERT_EQ(rig.call([&] { rig.master->read_register(id, value); }), 0u)
+                    << rig.error_text();
+                EXPECT_EQ(value, truth);
+                ASSERT_EQ(rig.call([&] { rig.master->run(4); }), 0u) << rig.error_text();
+                rig.target->advance(10);
+                EXPECT_EQ(rig.target->cpu().etdr, program_etdr);
+                EXPECT_EQ(rig.target->context_errors(), 0u);
+            }
+        }
+    }
+}
+
 } // namespace

@@ -1,5 +1,10 @@
 // The CPU state that the emulation disturbs while the DSP is halted: saved
 // before instructions are fed, put back before the DSP resumes.
+#include <algorithm>
+#include <vector>
+
+#include "master/core/error_record.h"
+#include "master/core/result.h"
 #include "master/devices/tms320c54x/tms320c54x_device.h"
 
 namespace mst {
@@ -18,13 +23,56 @@ constexpr uint32_t d3j_m2m5_value = 16;
 constexpr uint16_t cpl_bit = 0x4000;
 constexpr uint16_t braf_bit = 0x8000;
 
+pool_from_set& image(poolset& pools, uint32_t i)
+{
+    return i < poolset::pool_count ? pools.upper(i) : pools.lower(i - poolset::pool_count);
+}
+
+uint32_t image_bit(uint32_t i)
+{
+    return i < poolset::pool_count ? 1u << i : 0x10000u << (i - poolset::pool_count);
+}
+
+std::vector<uint32_t> words_of(const bitchain& chain)
+{
+    return {chain.words, chain.words + bitchain::words_for(chain.count)};
+}
+
 } // namespace
+
+void TMS320C54x_jtag_device::capture_halt_state()
+{
+    // Changed bits under a right length and echo are not told from the
+    // DSP's own by one reply, so the halt state is read twice, in separate
+    // exchanges and before the emulation changes anything: the saved context
+    // is the program's only copy until the run, and a capture whose reads
+    // disagree is dropped, to be taken again by the next call.
+    pools.read_missing(poolset::all_images);
+    const uint32_t taken = pools.valid & ~pools.dirty & poolset::all_images;
+    std::vector<std::vector<uint32_t>> first(2 * poolset::pool_count);
+    for (uint32_t i = 0; i < first.size(); ++i)
+        if ((taken & image_bit(i)) != 0)
+            first[i] = words_of(image(pools, i).chain);
+    const uint32_t etdr_first = etdr.get();
+    pools.valid &= ~taken;
+    pools.read(taken);
+    etdr.reset();
+    bool same = etdr.get() == etdr_first && (pools.valid & taken) == taken;
+    for (uint32_t i = 0; i < first.size() && same; ++i)
+        if ((taken & image_bit(i)) != 0)
+            same = words_of(image(pools, i).chain) == first[i];
+    if (same)
+        return;
+    pools.forget();
+    etdr.reset();
+    raise_error(engine().prot().record(), rc::internal_failure);
+}
 
 void TMS320C54x_jtag_device::save_context()
 {
     if (has(c54x_state::context_saved))
         return;
-    pools.read_missing(poolset::all_images);
+    capture_halt_state();
     // The upper images are what restore writes back.
     pools.dirty |= upper_345;
     pools.lower(3).fill(0);
@@ -70,7 +118,7 @@ void TMS320C54x_jtag_device::restore_context()
         status &= ~c54x_state::write_pc;
     }
     pools.request(all_upper, scan_mode::write);
-    pools.reset();
+    pools.forget();
     // ETDR goes back only when save took it; otherwise it holds the
     // program's own value still.
     if (saved)

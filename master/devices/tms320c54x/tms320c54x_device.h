@@ -185,6 +185,9 @@ public:
     void change_mode(uint32_t flag, uint32_t mode);
     void execute();
     void feed(uint16_t instruction, uint16_t operand);
+    // Reads the pools and ETDR of the halted DSP for save_context; raises
+    // when two reads of them disagree.
+    void capture_halt_state();
     void save_context();
     void restore_context();
     void read_pc_at_halt();

@@ -90,11 +90,24 @@ void TMS320C54x_jtag_device::reset_images()
     mpsdctl.reset();
     ecr.reset();
     jbp.reset();
-    pools.reset();
+    pools.forget();
     pbr.reset();
 }
 
-void TMS320C54x_jtag_device::tap_reset_notice() { reset_images(); }
+void TMS320C54x_jtag_device::tap_reset_notice()
+{
+    // A TAP reset leaves the emulation's pools alone. While a context is
+    // saved their images are its only copy (the DSP's pools hold the
+    // emulation's words since), and the run writes them back.
+    const bool keep_pools = has(c54x_state::context_saved);
+    const uint32_t valid = pools.valid & ~pools.read_pending;
+    const uint32_t dirty = pools.dirty | pools.write_pending;
+    reset_images();
+    if (keep_pools) {
+        pools.valid = valid;
+        pools.dirty = dirty;
+    }
+}
 
 uint32_t TMS320C54x_jtag_device::attach(uint32_t how) { return check(how); }
 

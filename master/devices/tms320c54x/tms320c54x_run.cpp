@@ -48,7 +48,7 @@ void TMS320C54x_jtag_device::poll_run_state()
             change_mode(0, 3);
         change_mode(0, 0);
     }
-    pools.reset();
+    pools.forget();
     pools.read(poolset::all_images);
     jbp.capture.reset();
     break_hits = static_cast<uint16_t>(jbp.get_captured() & break_control);
