@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-1200}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(ini_fuzz master_c54x_fuzz master_cortex_fuzz)
+[ ${#targets[@]} -eq 0 ] && targets=(ini_fuzz rar4_fuzz master_c54x_fuzz master_cortex_fuzz)
 status=0
 for t in "${targets[@]}"; do
   echo "=== $t: $seconds s"
