@@ -199,3 +199,51 @@ TEST(Tms320c54xBadReply, ChangedContextCaptureIsNotKept)
 }
 
 } // namespace
+
+// Changed bits in a reply of the stop itself (the status, the halt capture,
+// the PC's images, the voltage sample): the PC read after the stop is the
+// DSP's own, whether the spoiled stop failed or a second stop was needed,
+// and the run resumes the program with its context. A spoiled voltage
+// sample fails the stop with a power code whose recovery resets the DSP:
+// then the PC read is the reset vector the DSP now holds.
+TEST(Tms320c54xBadReply, ChangedStopCaptureIsNotKept)
+{
+    constexpr uint32_t pc_register = 0;
+    auto running_in_loop = [](master_rig& rig) {
+        halted_in_loop(rig);
+        ASSERT_EQ(rig.call([&] { rig.master->run(4); }), 0u) << rig.error_text();
+        rig.target->advance(10);
+    };
+    uint32_t truth = 0;
+    size_t exchanges = 0;
+    {
+        master_rig rig;
+        running_in_loop(rig);
+        const size_t before = rig.requests();
+        ASSERT_EQ(rig.call([&] { rig.master->stop(); }), 0u) << rig.error_text();
+        exchanges = rig.requests() - before;
+        ASSERT_EQ(rig.call([&] { rig.master->read_register(pc_register, truth); }), 0u);
+        ASSERT_EQ(truth, rig.target->cpu().pc);
+    }
+    ASSERT_GT(exchanges, 0u);
+    for (uint32_t nth = 1; nth <= exchanges; ++nth) {
+        for (uint32_t unit : {2u, 3u, 4u, 6u, 9u}) {
+            SCOPED_TRACE("stop exchange " + std::to_string(nth) + " unit " + std::to_string(unit));
+            master_rig rig;
+            running_in_loop(rig);
+            rig.pod.fault_reply(nth, {K::FlipBits, 0xFFFF, unit});
+            if (rig.call([&] { rig.master->stop(); }) != 0)
+                ASSERT_EQ(rig.call([&] { rig.master->stop(); }), 0u) << rig.error_text();
+            uint32_t value = 0;
+            ASSERT_EQ(rig.call([&] { rig.master->read_register(pc_register, value); }), 0u)
+                << rig.error_text();
+            EXPECT_EQ(value, rig.target->cpu().pc);
+            const bool reset = rig.target->cpu().pc != truth;
+            ASSERT_EQ(rig.call([&] { rig.master->run(4); }), 0u) << rig.error_text();
+            rig.target->advance(10);
+            if (!reset)
+                EXPECT_EQ(rig.target->cpu().etdr, program_etdr);
+            EXPECT_EQ(rig.target->context_errors(), 0u);
+        }
+    }
+}

@@ -61,8 +61,12 @@ void TMS320C54x_jtag_device::capture_halt_state()
     for (uint32_t i = 0; i < first.size() && same; ++i)
         if ((taken & image_bit(i)) != 0)
             same = words_of(image(pools, i).chain) == first[i];
-    if (same)
-        return;
+    if (!same)
+        drop_halt_capture();
+}
+
+void TMS320C54x_jtag_device::drop_halt_capture()
+{
     pools.forget();
     etdr.reset();
     raise_error(engine().prot().record(), rc::internal_failure);

@@ -188,6 +188,13 @@ public:
     // Reads the pools and ETDR of the halted DSP for save_context; raises
     // when two reads of them disagree.
     void capture_halt_state();
+    // Forgets a halt capture whose two reads disagree and fails the call;
+    // the next call takes it again.
+    // `value` once a second read of the status agrees with it (further
+    // reads while they disagree, a bounded number).
+    uint32_t confirm_status(uint32_t value);
+    static constexpr uint32_t status_confirm_reads = 3;
+    void drop_halt_capture();
     void save_context();
     void restore_context();
     void read_pc_at_halt();

@@ -203,6 +203,22 @@ uint32_t TMS320C54x_jtag_device::read_status_byte()
     return value;
 }
 
+uint32_t TMS320C54x_jtag_device::confirm_status(uint32_t value)
+{
+    // A stop acts on the status (the CPU mode, the halt cause), and a reply
+    // with changed bits is not told from the DSP's own by one read: the
+    // status is read again until two reads in a row agree. A DSP that halts
+    // between two reads agrees at the next.
+    for (uint32_t i = 0; i < status_confirm_reads; ++i) {
+        const uint32_t again = read_status_byte();
+        if (again == value)
+            return value;
+        value = again;
+    }
+    drop_halt_capture();
+    return value;
+}
+
 void TMS320C54x_jtag_device::read_status() { read_status_byte(); }
 
 uint32_t TMS320C54x_jtag_device::read_status_forced(uint32_t) { return read_status_byte(); }

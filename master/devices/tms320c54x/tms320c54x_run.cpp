@@ -32,8 +32,12 @@ void TMS320C54x_jtag_device::poll_run_state()
 {
     if (!has(c54x_state::running))
         return;
-    const uint32_t value = read_status_byte();
-    const bool stopped = c54x_status::mode(value) >= 2 && (value & halt_causes) != 0;
+    uint32_t value = read_status_byte();
+    bool stopped = c54x_status::mode(value) >= 2 && (value & halt_causes) != 0;
+    if (!stopped && !has(c54x_state::stop_requested))
+        return;
+    value = confirm_status(value);
+    stopped = c54x_status::mode(value) >= 2 && (value & halt_causes) != 0;
     if (!stopped && !has(c54x_state::stop_requested))
         return;
     status |= c54x_state::emulation;
@@ -48,10 +52,17 @@ void TMS320C54x_jtag_device::poll_run_state()
             change_mode(0, 3);
         change_mode(0, 0);
     }
+    // The halt state and the breakpoint hits are read twice, as a context
+    // save reads them: the PC and the stop reason taken from them are kept
+    // until the next run.
     pools.forget();
-    pools.read(poolset::all_images);
+    capture_halt_state();
     jbp.capture.reset();
-    break_hits = static_cast<uint16_t>(jbp.get_captured() & break_control);
+    const uint32_t hits = jbp.get_captured();
+    jbp.capture.reset();
+    if (jbp.get_captured() != hits)
+        drop_halt_capture();
+    break_hits = static_cast<uint16_t>(hits & break_control);
     jbp.set(0);
     read_pc_at_halt();
     uint32_t reason = 0;
@@ -158,7 +169,7 @@ void TMS320C54x_jtag_device::run(uint32_t flags)
 
 void TMS320C54x_jtag_device::stop()
 {
-    const uint32_t value = read_status_byte();
+    const uint32_t value = confirm_status(read_status_byte());
     const uint32_t mode = c54x_status::mode(value);
     if (!has(c54x_state::running) && mode < 2)
         return;
