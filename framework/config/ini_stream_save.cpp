@@ -4,6 +4,7 @@
 #include "framework/base/hooks.h"
 #include "framework/config/ini_env.h"
 #include "framework/config/ini_stream.h"
+#include "framework/config/ini_text.h"
 
 namespace {
 
@@ -13,6 +14,17 @@ std::string OneLine(const char* text) {
   std::string out(text);
   for (char& c : out)
     if (c == '\n' || c == '\r') c = ' ';
+  return out;
+}
+
+// A record's line starts with its name unless the name would not read back
+// as one (a "[" would start a section, a "$" be taken off, another first
+// character make a kept line): then the line starts with the "$" that the
+// reader takes off before the name.
+std::string RecordName(const char* name) {
+  std::string out = OneLine(name);
+  const unsigned char c = static_cast<unsigned char>(out[0]);
+  if (!ini_text::IsLatinOrDigit(c) && c != '_') out.insert(0, 1, '$');
   return out;
 }
 
@@ -61,7 +73,7 @@ void INIStream::WriteTo(FInOut& out, bool& lastWasNamed) {
     }
     for (const auto& item : section.Records()) {
       if (*item->Name()) {
-        out.printf("%s=%s\n", OneLine(item->Name()).c_str(), OneLine(item->Value()).c_str());
+        out.printf("%s=%s\n", RecordName(item->Name()).c_str(), OneLine(item->Value()).c_str());
         lastWasNamed = true;
       } else {
         out.printf("; %s\n", OneLine(item->Value()).c_str());

@@ -120,6 +120,24 @@ TEST(INIStreamSave, SectionNameWithBracketsRoundTrips) {
   EXPECT_EQ(Dump(back), "[a]b[c]|x=1");
 }
 
+// Record names that would not read back as written ("[" starts a section,
+// a leading "$" is taken off, a first character outside the record start
+// keeps the line) are saved behind a "$", which the reader takes off again.
+TEST(INIStreamSave, RecordNamesThatLookLikeOtherLinesRoundTrip) {
+  ScratchDir dir;
+  const std::string path = dir.Path("dollar.ini");
+  {
+    INIStream stream(INI_SIMPLE, path.c_str());
+    stream.SetSection("s").SetValue("1", "[x");
+    stream.SetValue("2", "$y");
+    stream.SetValue("3", "-z");
+    stream.SetValue("4", "w");
+  }
+  EXPECT_EQ(ScratchDir::Read(path), NativeLines("[s]\n$[x=1\n$$y=2\n$-z=3\nw=4\n"));
+  INIStream back(INI_SIMPLE | INI_READ_ONLY, path.c_str());
+  EXPECT_EQ(Dump(back), "[s]|[x=1|$y=2|-z=3|w=4");
+}
+
 TEST(INIStreamSave, LineBreaksInNamesAndValuesCannotForgeRecords) {
   ScratchDir dir;
   const std::string path = dir.Path("lf.ini");
