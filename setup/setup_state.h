@@ -77,6 +77,10 @@ public:
     // the animation).
     std::unique_ptr<Bitmap> bannerBitmap;
     std::string transferFolder;  // configuration files to transfer; empty when none
+    // The versions page: the transfer box and the selected version, kept
+    // between visits.
+    bool transferConfiguration = false;
+    uint32_t versionSelection = 0;
     // setup.ini as read by the main flow (sections other than [Product]).
     std::unique_ptr<INIStream> setupIni;
     // Setup.log, while the installation step runs and until the clean-up.
