@@ -12,6 +12,7 @@
 #include "framework/base/trace_scope.h"
 #include "framework/ui/dialog_drawing.h"
 #include "framework/ui/message.h"
+#include "framework/ui/message_boxes.h"
 #include "framework/ui/ml_text.h"
 #include "framework/ui/text_macros.h"
 #include "framework/window/gdi_objects.h"
@@ -237,7 +238,7 @@ void RiggerDialog::CmCancel()
                          text.c_str(),
                          GetHandle()};
     const int answer = FwPresentBox(request);
-    LogPrintf("** Message **: %s\n [%s]\n", text.c_str(), answer == IDYES ? "YES" : "NO");
+    LogPrintf("** Message **: %s\n [%s]\n", text.c_str(), BoxResultName(answer).c_str());
     if (answer == IDYES) SDialog::CmCancel();
 }
 
