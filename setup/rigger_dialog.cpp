@@ -251,8 +251,8 @@ void RiggerDialog::CmBack()
 
 LRESULT RiggerDialog::EvCommand(UINT id, HWND control, UINT code)
 {
-    // A disabled button does not act, whatever sent the command (Enter
-    // goes to the default button even while it is disabled).
+    // A disabled Next or Back does not act, whatever sent the command (a
+    // key, or a message sent while the button is disabled).
     if (code == BN_CLICKED && (id == SETUP_CTL_NEXT || id == SETUP_CTL_BACK)) {
         if (::IsWindowEnabled(GetDlgItem(GetHandle(), static_cast<int>(id)))) {
             if (id == SETUP_CTL_NEXT)
