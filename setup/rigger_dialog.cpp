@@ -12,6 +12,7 @@
 #include "framework/base/trace_scope.h"
 #include "framework/ui/dialog_drawing.h"
 #include "framework/ui/message.h"
+#include "framework/ui/message_boxes.h"
 #include "framework/ui/ml_text.h"
 #include "framework/ui/text_macros.h"
 #include "framework/window/gdi_objects.h"
@@ -237,7 +238,7 @@ void RiggerDialog::CmCancel()
                          text.c_str(),
                          GetHandle()};
     const int answer = FwPresentBox(request);
-    LogPrintf("** Message **: %s\n [%s]\n", text.c_str(), answer == IDYES ? "YES" : "NO");
+    LogPrintf("** Message **: %s\n [%s]\n", text.c_str(), BoxResultName(answer).c_str());
     if (answer == IDYES) SDialog::CmCancel();
 }
 
@@ -250,8 +251,8 @@ void RiggerDialog::CmBack()
 
 LRESULT RiggerDialog::EvCommand(UINT id, HWND control, UINT code)
 {
-    // A disabled button does not act, whatever sent the command (Enter
-    // goes to the default button even while it is disabled).
+    // A disabled Next or Back does not act, whatever sent the command (a
+    // key, or a message sent while the button is disabled).
     if (code == BN_CLICKED && (id == SETUP_CTL_NEXT || id == SETUP_CTL_BACK)) {
         if (::IsWindowEnabled(GetDlgItem(GetHandle(), static_cast<int>(id)))) {
             if (id == SETUP_CTL_NEXT)
