@@ -18,41 +18,12 @@
 #include "framework/ui/list_controls.h"
 #include "framework/ui/sdialog.h"
 #include "framework/ui/search_window.h"
+#include "framework/ui/tests/support/recording_host.h"
 #include "framework/window/tests/support/dialog_script.h"
 
 namespace {
 
-// A top-level window of our own that records the registered messages its
-// children send and post to it.
-class Host : public Window {
-public:
-    Host() : Window(nullptr)
-    {
-        Attr.style = WS_POPUP | WS_VISIBLE | WS_BORDER;
-        Attr.x = 120;
-        Attr.y = 120;
-        Attr.w = 420;
-        Attr.h = 260;
-        Create();
-    }
-    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
-    {
-        if (msg >= 0xC000 && msg <= 0xFFFF) received.push_back({msg, w, l});
-        return Window::WindowProc(msg, w, l);
-    }
-    struct Received {
-        UINT msg;
-        WPARAM w;
-        LPARAM l;
-    };
-    std::vector<Received> received;
-    const Received* Find(UINT msg) const
-    {
-        for (const auto& r : received)
-            if (r.msg == msg) return &r;
-        return nullptr;
-    }
-};
+using Host = RecordingHost;
 
 WTListBox* MakeList(Host& host, int id, uint32_t flags, DWORD extraStyle = 0, int x = 10)
 {
@@ -305,12 +276,12 @@ TEST(Drag, DropOnAnotherListOfThisProcessTellsBothParents)
     EXPECT_NE(GetCapture(), src);
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_FALSE(GetIconInfo(drag, &info));  // the drag cursor is gone
-    const Host::Received* away = host.Find(DragDroppedAwayMessage());
+    const RecordingHost::Received* away = host.Find(DragDroppedAwayMessage());
     ASSERT_NE(away, nullptr);
     EXPECT_EQ(away->w, reinterpret_cast<WPARAM>(src));
     EXPECT_EQ(away->l, 1);
     PumpPending();
-    const Host::Received* relay = host.Find(DragDropRelayMessage());
+    const RecordingHost::Received* relay = host.Find(DragDropRelayMessage());
     ASSERT_NE(relay, nullptr);
     EXPECT_EQ(relay->w, reinterpret_cast<WPARAM>(src));
     POINT inTarget = ItemCentre(target->GetHandle(), 0);
@@ -344,7 +315,7 @@ TEST(Drag, SameItemForeignWindowsAndALostCaptureDropNothing)
         ASSERT_TRUE(source->Dragging()) << d.what;
         SendMessageA(src, WM_LBUTTONUP, 0, Lp(d.point));
         PumpPending();
-        EXPECT_TRUE(host.received.empty()) << d.what;
+        EXPECT_TRUE(host.NoRegisteredMessages()) << d.what;
     }
 
     // Alt-Tab: the capture goes elsewhere and the drag ends with no drop.
@@ -360,7 +331,7 @@ TEST(Drag, SameItemForeignWindowsAndALostCaptureDropNothing)
     ReleaseCapture();
     SendMessageA(src, WM_LBUTTONUP, 0, Lp(ItemCentre(src, 2)));
     PumpPending();
-    EXPECT_TRUE(host.received.empty());
+    EXPECT_TRUE(host.NoRegisteredMessages());
 }
 
 // The combo box history through the dialog item: template 600 holds the
