@@ -82,8 +82,49 @@ LRESULT HComboBox::EvCommand(UINT id, HWND control, UINT code)
 
 bool HComboBox::CompleteName() { return false; }
 
+ODComboBox::ODComboBox(Window* parent, int id, uint32_t textLimit, uint32_t historyId, uint32_t flags,
+                       const char* initialText)
+    : HComboBox(parent, id, textLimit, historyId, flags, initialText), ODList(0, *this)
+{
+}
+
+void ODComboBox::SetupWindow()
+{
+    HComboBox::SetupWindow();
+    MeasureFont();
+}
+
+uint32_t ODComboBox::Transfer(void* buffer, TransferDirection direction)
+{
+    const uint32_t size = HComboBox::Transfer(buffer, direction);
+    if (!buffer || direction != TransferDirection::SetData) return size;
+    // Measured after the transfer: the history may have replaced the
+    // record's strings with its own entries.
+    ClearWidths();
+    for (int i = 0; i < GetCount(); ++i) MeasureText(GetString(i));
+    SetDroppedWidth(ODList::Extent());
+    return size;
+}
+
+LRESULT ODComboBox::WindowProc(UINT msg, WPARAM w, LPARAM l)
+{
+    switch (msg) {
+    case CB_RESETCONTENT:
+        ClearWidths();
+        break;
+    case CB_ADDSTRING:
+    case CB_INSERTSTRING:
+        // The window is Unicode: strings arrive as UTF-16.
+        if (l) MeasureText(Narrow1251(reinterpret_cast<const wchar_t*>(l)));
+        break;
+    default:
+        break;
+    }
+    return HComboBox::WindowProc(msg, w, l);
+}
+
 void ODComboBox::DrawItem(DRAWITEMSTRUCT& item)
 {
-    std::string text = static_cast<int>(item.itemID) >= 0 ? GetString(static_cast<int>(item.itemID)) : GetText();
-    DrawTextRow(item, text);
+    if (static_cast<int>(item.itemID) < 0) return;
+    DrawRow(item, GetString(static_cast<int>(item.itemID)));
 }

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "framework/ui/search_window.h"
+#include "framework/ui/sidialog.h"
 #include "framework/window/gdi_objects.h"
 #include "framework/window/window_text.h"
 
@@ -27,18 +28,6 @@ WheelSteps WheelScrollSteps(int accumulated, UINT lines, int cap)
     if (lines == WHEEL_PAGESCROLL) return WheelSteps{std::min(std::abs(notches), cap), true};
     const long long steps = static_cast<long long>(std::abs(notches)) * lines;
     return WheelSteps{static_cast<int>(std::min<long long>(steps, cap)), false};
-}
-
-void DrawTextRow(DRAWITEMSTRUCT& item, const std::string& text)
-{
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    RECT r = item.rcItem;
-    r.left += 2;
-    DrawTextW(item.hDC, Wide1251(text.c_str()).c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 // WTListBox ---------------------------------------------------------------
@@ -390,8 +379,99 @@ void HListBox::ClearList()
     widest_ = 0;
 }
 
+// ODListBox ------------------------------------------------------------------
+
+ODListBox::ODListBox(Window* parent, int id, uint32_t listFlags, void* owner)
+    : WTListBox(parent, id, listFlags), ODList(listFlags, *this), ownerEngine_(owner)
+{
+    SetEngine(static_cast<SIDialog*>(owner));
+}
+
+int ODListBox::AddString(const char* text)
+{
+    MeasureText(text ? text : "");
+    return WTListBox::AddString(text);
+}
+
+int ODListBox::InsertString(const char* text, int n)
+{
+    MeasureText(text ? text : "");
+    return WTListBox::InsertString(text, n);
+}
+
+void ODListBox::ClearList()
+{
+    WTListBox::ClearList();
+    ClearWidths();
+}
+
+uint32_t ODListBox::Transfer(void* buffer, TransferDirection direction)
+{
+    const uint32_t size = WTListBox::Transfer(buffer, direction);
+    if (buffer && direction == TransferDirection::SetData) SetHorizontalExtent(ODList::Extent());
+    return size;
+}
+
+void ODListBox::SetupWindow()
+{
+    WTListBox::SetupWindow();
+    MeasureFont();
+    // The grid pen's line needs a pixel of its own under a header.
+    if ((DrawFlags() & LIST_HAS_HEADER) && (DrawFlags() & LIST_GRID_PEN)) {
+        const int height = static_cast<int>(SendMessage(LB_GETITEMHEIGHT, 0));
+        if (height > 0) SendMessage(LB_SETITEMHEIGHT, 0, MAKELPARAM(height + 1, 0));
+    }
+}
+
+bool ODListBox::EvEraseBkgnd(HDC dc)
+{
+    RECT client = GetClientRect();
+    if (Background() != kNoColour) {
+        Brush brush(Background());
+        FillRect(dc, &client, brush);
+        return true;
+    }
+    // Rows on the parent's background: the area below them too.
+    if (DrawFlags() & LIST_PARENT_BACKGROUND) {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        return true;
+    }
+    return WTListBox::EvEraseBkgnd(dc);
+}
+
+void ODListBox::EvHScroll(UINT code, UINT position, HWND scrollBar)
+{
+    WTListBox::EvHScroll(code, position, scrollBar);
+    if (Header()) Header()->FollowList();
+}
+
 void ODListBox::DrawItem(DRAWITEMSTRUCT& item)
 {
     if (static_cast<int>(item.itemID) < 0) return;
-    DrawTextRow(item, ListBox::GetString(static_cast<int>(item.itemID)));
+    DrawRow(item, ListBox::GetString(static_cast<int>(item.itemID)));
+}
+
+HColumnHeader* ODListBox::Attach(HColumnHeader* header)
+{
+    if (!header->Create()) {
+        delete header;
+        return nullptr;
+    }
+    SetHeader(header);
+    SetListFlags(ListFlags() | LIST_HAS_HEADER);
+    return header;
+}
+
+HColumnHeader* ODListBox::AttachHeader(const char* titles)
+{
+    if (Header()) return Header();
+    if (!GetHandle()) return nullptr;
+    return Attach(new HColumnHeader(titles, *this));
+}
+
+HColumnHeader* ODListBox::AttachHeader(uint32_t titlesId)
+{
+    if (Header()) return Header();
+    if (!GetHandle()) return nullptr;
+    return Attach(new HColumnHeader(titlesId, *this));
 }

@@ -14,6 +14,7 @@
 
 #include "framework/ui/drag_source.h"
 #include "framework/ui/list_flags.h"
+#include "framework/ui/od_list.h"
 #include "framework/window/combo_box.h"
 #include "framework/window/list_box.h"
 
@@ -111,20 +112,35 @@ private:
     int widest_ = 0;
 };
 
-// Rows drawn as their text; the height comes from the dialog (WM_MEASUREITEM).
-void DrawTextRow(DRAWITEMSTRUCT& item, const std::string& text);
-
-class ODListBox : public WTListBox {
+class ODListBox : public WTListBox, public ODList {
 public:
     // `listFlags` steer the drawing; `owner` is the dialog engine that answers
     // the row colours.
-    ODListBox(Window* parent, int id, uint32_t listFlags, void* owner = nullptr)
-        : WTListBox(parent, id, listFlags), owner_(owner) {}
-    void* Owner() const { return owner_; }
+    ODListBox(Window* parent, int id, uint32_t listFlags, void* owner = nullptr);
+    void* Owner() const { return ownerEngine_; }
+
+    // Texts are measured before they are added.
+    int AddString(const char* text) override;
+    int InsertString(const char* text, int n) override;
+    void ClearList() override;
+    uint32_t Transfer(void* buffer, TransferDirection direction) override;
+    void SetupWindow() override;
+    bool EvEraseBkgnd(HDC dc) override;
+    void EvHScroll(UINT code, UINT position, HWND scrollBar) override;
     void DrawItem(DRAWITEMSTRUCT& item) override;
 
+    // The column header over the list, made once (later calls give the
+    // same header); null when it cannot be made.
+    HColumnHeader* AttachHeader(const char* titles);
+    HColumnHeader* AttachHeader(uint32_t titlesId);
+
+protected:
+    void SetOwnerExtent(int extent) override { SetHorizontalExtent(extent); }
+    bool NoSelection() const override { return (GetStyle() & LBS_NOSEL) != 0; }
+
 private:
-    void* owner_;
+    HColumnHeader* Attach(HColumnHeader* header);
+    void* ownerEngine_;
 };
 
 enum : uint32_t {
@@ -165,8 +181,18 @@ private:
     uint32_t flags_;
 };
 
-class ODComboBox : public HComboBox {
+class ODComboBox : public HComboBox, public ODList {
 public:
-    using HComboBox::HComboBox;
+    ODComboBox(Window* parent, int id, uint32_t textLimit, uint32_t historyId = 0, uint32_t flags = 0,
+               const char* initialText = nullptr);
+    void SetupWindow() override;
+    // The write sets the drop-down list as wide as its widest item, after
+    // the history has filled it.
+    uint32_t Transfer(void* buffer, TransferDirection direction) override;
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override;
+    std::string GetItemText(int index) const { return GetString(index); }
     void DrawItem(DRAWITEMSTRUCT& item) override;
+
+protected:
+    void SetOwnerExtent(int) override {}
 };
