@@ -93,6 +93,32 @@ TEST(IndexMap, WithoutTheMapOutOfRangeDeletesAreRefused)
     EXPECT_EQ(list->ItemFromPoint(POINT{5, 140}), -1);
 }
 
+TEST(HListBoxExtent, TheWidestLineAsShownPlusTwoPixels)
+{
+    Host host;
+    auto* list = new HListBox(&host, 908);
+    list->Attr.style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL;
+    list->Attr.w = 120;
+    list->Attr.h = 80;
+    ASSERT_TRUE(list->Create());
+    const char* longest = "\xF1\xF2\xF0\xEE\xEA\xE0 \xE4\xEB\xE8\xED\xED\xE5\xE5 \xF1\xEF\xE8\xF1\xEA\xE0";  // 1251
+    list->AddString("short");
+    list->AddString(longest);
+    list->AddString("mid length");
+    HDC dc = GetDC(list->GetHandle());
+    HGDIOBJ old = SelectObject(dc, list->GetFont());
+    SIZE size{};
+    const std::wstring wide = Wide1251(longest);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(list->GetHandle(), dc);
+    EXPECT_EQ(list->WidestText(), size.cx);
+    EXPECT_EQ(list->GetHorizontalExtent(), size.cx + 2);
+    EXPECT_EQ(list->GetString(1), longest);  // the measured text is the one shown
+    list->ClearList();
+    EXPECT_EQ(list->WidestText(), 0);
+}
+
 std::string SearchText(WTListBox& list) { return list.SearchWindow() ? list.SearchWindow()->GetText() : "<none>"; }
 
 TEST(TypeAhead, TypedLettersOpenTheBoxAndSelectTheFirstMatch)
