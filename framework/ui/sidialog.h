@@ -159,6 +159,9 @@ public:
     void SetHelpBase(uint32_t base) { helpBase_ = base; }
     uint32_t LastCommandId() const { return lastCommand_; }
     void SetTooltipsWanted(bool wanted) { tooltipsWanted_ = wanted; }
+    // True when the dialog asks its check boxes and radio buttons not to
+    // close it on a double click.
+    bool NoSmartDoubleClick() const { return (state_ & kNoSmartDoubleClick) != 0; }
     bool LabelEditing() const { return (state_ & kLabelEdit) != 0; }
     void SetLabelEditing(bool on) { state_ = on ? (state_ | kLabelEdit) : (state_ & ~kLabelEdit); }
     bool ContextHelp() const { return (state_ & kContextHelp) != 0; }
