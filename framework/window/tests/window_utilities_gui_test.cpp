@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "framework/base/hooks.h"
 #include "framework/window/common_dialogs.h"
 #include "framework/window/gdi_objects.h"
 #include "framework/window/mci_window.h"
+#include "framework/window/open_save_dialog.h"
 #include "framework/window/memory_dc.h"
 #include "framework/window/p_timer.h"
 #include "framework/window/shared_font.h"
@@ -241,6 +243,55 @@ TEST(FileDialog, RunsOnceMoreOnlyAfterAFailureWithAnInitialName)
         }
     }
     SetFileDialogCalls(nullptr);
+}
+
+// What the replaced dialog function saw, and its answer.
+struct SeenRun {
+    HWND owner = nullptr;
+    bool save = false;
+    OpenSaveData data;
+};
+SeenRun g_seen;
+bool g_answer = false;
+bool RecordingOpenSave(HWND owner, bool save, OpenSaveData& data)
+{
+    g_seen = SeenRun{owner, save, data};
+    if (g_answer) data.fileName = "C:\\chosen.dat";
+    return g_answer;
+}
+
+std::string g_traced;
+void RecordTrace(const char* format, va_list args)
+{
+    char line[256];
+    vsnprintf(line, sizeof line, format, args);
+    g_traced += line;
+}
+
+TEST(FileDialog, ObjectRunsTheDialogResizableWithItsFilterAndTracesItsRun)
+{
+    SetOpenSaveFunction(&RecordingOpenSave);
+    const FwTraceSink sink = g_fwHooks.traceSink;
+    g_fwHooks.traceSink = &RecordTrace;
+    g_fwSettings.tracing = 1;
+    for (bool answer : {true, false}) {
+        g_answer = answer;
+        g_traced.clear();
+        OpenSaveData data;
+        data.fileName = "start.dat";
+        POpenSaveDialog dialog(GetDesktopWindow(), data, "Data (*.dat)|*.dat|", OFN_PATHMUSTEXIST, true);
+        EXPECT_EQ(dialog.Execute(), answer ? IDOK : IDCANCEL);
+        EXPECT_EQ(g_seen.owner, GetDesktopWindow());
+        EXPECT_TRUE(g_seen.save);
+        EXPECT_EQ(g_seen.data.flags, static_cast<DWORD>(OFN_PATHMUSTEXIST | OFN_ENABLESIZING));
+        EXPECT_EQ(g_seen.data.filter, "Data (*.dat)|*.dat|");
+        EXPECT_EQ(g_seen.data.fileName, "start.dat");
+        EXPECT_EQ(data.fileName, answer ? "C:\\chosen.dat" : "start.dat");
+        EXPECT_NE(g_traced.find("POpenSaveDialog::Execute()"), std::string::npos) << g_traced;
+    }
+    g_fwSettings.tracing = 0;
+    g_fwHooks.traceSink = sink;
+    SetOpenSaveFunction(nullptr);
 }
 
 // A parent with a control-sized place for the player.
