@@ -19,7 +19,7 @@ std::string MissingPath()
 
 int CallEveryWrapper()
 {
-    HDC dc = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
     RECT r{0, 0, 10, 10};
     LOGFONTW font{};
     MARGINS margins{};
@@ -48,7 +48,7 @@ int CallEveryWrapper()
     count(theme::GetThemeSysColorBrush(t, COLOR_WINDOW));
     count(theme::GetThemePartSize(t, dc, 1, 1, nullptr, TS_TRUE, &size));
     count(theme::EnableTheming(TRUE));
-    ReleaseDC(nullptr, dc);
+    DeleteDC(dc);
     return nonZero;
 }
 
