@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/base/ev_handler.h"
 #include "framework/ui/b_button.h"
 #include "framework/ui/dialog_module.h"
 #include "framework/ui/ml_text.h"
@@ -199,6 +200,12 @@ TEST(Buttons, StatesNormalHotDefaultAndDisabled)
         const Picture up = Draw(*marked), down = Draw(*marked, ODS_SELECTED);
         EXPECT_NE(up.pixels, down.pixels);
         EXPECT_TRUE(down.Has(GetSysColor(COLOR_BTNTEXT)));
+        // A change of the system's theme repaints the button with erase.
+        UpdateWindow(marked->GetHandle());
+        ValidateRect(marked->GetHandle(), nullptr);
+        PEvHandlerDispatcher::OnThemeChange();
+        RECT dirty{};
+        EXPECT_TRUE(GetUpdateRect(marked->GetHandle(), &dirty, FALSE));
         Click(d.GetHandle(), IDCANCEL);
     });
     SetThemesActiveHook(nullptr);
