@@ -127,6 +127,21 @@ bool BButton::SetImageStrip(uint32_t count, uint32_t bitmapId)
     return true;
 }
 
+bool BButton::SetImageStrip(uint32_t count, const BITMAPINFO* dib)
+{
+    if (!dib || dib->bmiHeader.biSize < sizeof(BITMAPINFOHEADER)) return false;
+    const BITMAPINFOHEADER& header = dib->bmiHeader;
+    DWORD colours = header.biClrUsed;
+    if (!colours && header.biBitCount <= 8) colours = 1u << header.biBitCount;
+    if (header.biCompression == BI_BITFIELDS) colours = 3;
+    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + header.biSize + colours * sizeof(RGBQUAD);
+    ScreenDC screen;
+    HBITMAP strip = CreateDIBitmap(screen, &header, CBM_INIT, bits, dib, DIB_RGB_COLORS);
+    if (!strip) return false;
+    SetImageStrip(count, strip);
+    return true;
+}
+
 void BButton::ApplyStrip(uint32_t count)
 {
     // No images would divide the height by zero: one image it is.

@@ -56,6 +56,9 @@ public:
     // is taken as 1. The button takes the size of one image.
     void SetImageStrip(uint32_t count, HBITMAP strip);
     bool SetImageStrip(uint32_t count, uint32_t bitmapId);
+    // From a packed device-independent bitmap (header, colour table, bits);
+    // false when no bitmap can be made of it.
+    bool SetImageStrip(uint32_t count, const BITMAPINFO* dib);
     // Three bitmaps by id (hot optional: 0); the button takes the normal
     // image's size. False when the normal image is missing.
     bool SetImages(uint32_t hotId, uint32_t pressedId, uint32_t normalId);

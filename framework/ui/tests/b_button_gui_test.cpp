@@ -163,6 +163,20 @@ TEST(Buttons, StripAndThreeImageButtonsShowTheImageOfTheirState)
         EXPECT_EQ(whole.At(8, 4), kRed);
         EXPECT_EQ(whole.At(8, 28), kGreen);
 
+        // From a packed device-independent bitmap: two 16 x 16 images,
+        // blue above yellow (rows stored bottom-up).
+        std::vector<uint32_t> packed(sizeof(BITMAPINFOHEADER) / 4 + 16 * 32);
+        auto* header = reinterpret_cast<BITMAPINFOHEADER*>(packed.data());
+        *header = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 16, 32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        uint32_t* bits = packed.data() + sizeof(BITMAPINFOHEADER) / 4;
+        for (int row = 0; row < 32; ++row)
+            for (int x = 0; x < 16; ++x) bits[row * 16 + x] = row < 16 ? 0x00FFFF00u : 0x000000FFu;
+        EXPECT_TRUE(strip.SetImageStrip(2, reinterpret_cast<const BITMAPINFO*>(packed.data())));
+        EXPECT_EQ(strip.GetClientRect().bottom, 16);
+        EXPECT_EQ(Draw(strip).Centre(), kBlue);
+        EXPECT_EQ(Draw(strip, ODS_SELECTED).Centre(), kYellow);
+        EXPECT_FALSE(strip.SetImageStrip(2, static_cast<const BITMAPINFO*>(nullptr)));
+
         BButton& three = *page.three;
         EXPECT_EQ(three.GetClientRect().right, 20);
         EXPECT_EQ(three.GetClientRect().bottom, 14);
