@@ -10,9 +10,16 @@
 #include "framework/base/hooks.h"
 #include "framework/base/sys_box.h"
 #include "framework/base/sys_trace.h"
+#include <memory>
+
+#include "framework/ui/framework_state.h"
 #include "framework/ui/program_hooks.h"
 
 namespace {
+
+// The framework's process-wide state (tooltip container, process history)
+// for the time the driver is loaded, as a program holds it for its run.
+std::unique_ptr<FrameworkState> g_frameworkState;
 
 int DrvShowHelpHook(HWND window, uint32_t command, uintptr_t data)
 {
@@ -41,10 +48,12 @@ void DriverStartup()
     InstallTransport();
     LoadDriverSettings();
     g_fwSettings.tracing = DrvLogOn() ? 1 : 0;
+    g_frameworkState = std::make_unique<FrameworkState>();
 }
 
 void DriverShutdown()
 {
+    g_frameworkState.reset();
     SaveDriverSettings();
     // VOQ-MST may stay loaded (another module holds it): its slots must not
     // point into this library any more. Null slots read as "no device".

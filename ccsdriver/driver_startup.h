@@ -4,8 +4,8 @@
 
 // Load: USB message hooks, trace sink, board record, "DLL loaded", the
 // transport functions into VOQ-MST, then the settings file and the tracing
-// flag from "LogOn".
+// flag from "LogOn", then the framework's process-wide state.
 void DriverStartup();
-// Unload, in reverse: settings written back, board and parameter list
+// Unload, in reverse: the framework's state, settings written back, board and parameter list
 // freed, "DLL unloaded" and the log closed.
 void DriverShutdown();

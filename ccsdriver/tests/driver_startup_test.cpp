@@ -15,6 +15,7 @@
 #include "ccsdriver/usb_trace.h"
 #include "framework/base/hooks.h"
 #include "framework/base/sys_box.h"
+#include "framework/ui/framework_state.h"
 #include "master/exports/master_api.h"
 
 namespace {
@@ -74,9 +75,16 @@ TEST_F(DriverLoad, StartupFillsTheSlotsAndHooksAndReadsTheSettings)
     EXPECT_EQ(1, g_fwSettings.tracing) << "the tracing flag follows LogOn";
     // Boxes of the framework's fault paths show nothing inside the host.
     EXPECT_EQ(&SilentBoxPresenter, GetBoxPresenter());
+    // The framework's tooltip container and process history live while the
+    // driver is loaded.
+    ASSERT_NE(nullptr, TooltipContainer());
+    EXPECT_STREQ("TTP", TooltipContainer()->Name());
+    EXPECT_NE(nullptr, ProcessHistory());
 
     DrvSetJtagSpeed(2);
     DriverShutdown();
+    EXPECT_EQ(nullptr, TooltipContainer());
+    EXPECT_EQ(nullptr, ProcessHistory());
     EXPECT_NE(&TraceLogWrite, g_fwHooks.traceSink) << "no log after the unload line";
     EXPECT_NE(&SilentBoxPresenter, GetBoxPresenter());
     // A master library that stays loaded must not call into the unloaded driver.

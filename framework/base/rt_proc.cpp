@@ -14,6 +14,8 @@ using Std6 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, u
 using Std7 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
 using Std8 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,
                                   uintptr_t);
+using Std9 = uintptr_t(__stdcall*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,
+                                  uintptr_t, uintptr_t);
 using Cdl0 = uintptr_t(__cdecl*)();
 using Cdl1 = uintptr_t(__cdecl*)(uintptr_t);
 using Cdl2 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t);
@@ -24,6 +26,8 @@ using Cdl6 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uin
 using Cdl7 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
 using Cdl8 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,
                                 uintptr_t);
+using Cdl9 = uintptr_t(__cdecl*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,
+                                uintptr_t, uintptr_t);
 
 template <typename F>
 F As(FARPROC p) { return reinterpret_cast<F>(reinterpret_cast<void*>(p)); }
@@ -44,7 +48,8 @@ uintptr_t Invoke(FARPROC p, bool callerPops, uint32_t n, const uintptr_t* a)
         case 5: return As<Cdl5>(p)(a[0], a[1], a[2], a[3], a[4]);
         case 6: return As<Cdl6>(p)(a[0], a[1], a[2], a[3], a[4], a[5]);
         case 7: return As<Cdl7>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
-        default: return As<Cdl8>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+        case 8: return As<Cdl8>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+        default: return As<Cdl9>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
         }
     }
     switch (n) {
@@ -56,7 +61,8 @@ uintptr_t Invoke(FARPROC p, bool callerPops, uint32_t n, const uintptr_t* a)
     case 5: return As<Std5>(p)(a[0], a[1], a[2], a[3], a[4]);
     case 6: return As<Std6>(p)(a[0], a[1], a[2], a[3], a[4], a[5]);
     case 7: return As<Std7>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
-    default: return As<Std8>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+    case 8: return As<Std8>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+    default: return As<Std9>(p)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
     }
 }
 
@@ -68,7 +74,9 @@ bool RT_IMPORT_PROC::Resolve()
 {
     if (address_ == kFailed) return false;
     if (address_) return true;
-    if (!handle_) {
+    if (!handle_ && source_) {
+        handle_ = source_();
+    } else if (!handle_) {
         handle_ = GetModuleHandleA(module_);
         if (!handle_) {
             handle_ = LoadLibraryA(module_);
@@ -82,7 +90,7 @@ bool RT_IMPORT_PROC::Resolve()
 
 uintptr_t RT_IMPORT_PROC::Call(uint32_t count, const uintptr_t* args)
 {
-    if (count > 8 || (count > 0 && !args)) return 0;
+    if (count > 9 || (count > 0 && !args)) return 0;
     if (!Resolve()) return 0;
     return Invoke(address_, callerPops_, count, args);
 }

@@ -9,18 +9,25 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <type_traits>
 
 class RT_IMPORT_PROC {
 public:
+    // Gives the module of records that share one library bound elsewhere
+    // (null when it is missing); such a record never frees it.
+    using ModuleSource = HMODULE (*)();
+
     constexpr RT_IMPORT_PROC(const char* procName, const char* moduleName, bool callerPops = false)
         : name_(procName), module_(moduleName), callerPops_(callerPops) {}
+    constexpr RT_IMPORT_PROC(const char* procName, const char* moduleName, ModuleSource source)
+        : name_(procName), module_(moduleName), source_(source), callerPops_(false) {}
     ~RT_IMPORT_PROC();
     RT_IMPORT_PROC(const RT_IMPORT_PROC&) = delete;
     RT_IMPORT_PROC& operator=(const RT_IMPORT_PROC&) = delete;
 
     // True when the address is usable.
     bool Resolve();
-    // Calls with `count` argument words (0..8, each the size of a pointer);
+    // Calls with `count` argument words (0..9, each the size of a pointer);
     // the procedure's result, or 0 when it cannot be resolved or count is
     // out of range.
     uintptr_t Call(uint32_t count, const uintptr_t* args);
@@ -42,6 +49,7 @@ private:
     HMODULE handle_ = nullptr;
     FARPROC address_ = nullptr;  // null: not resolved yet; kFailed: cannot be
     bool loaded_ = false;        // true when LoadLibraryA gave the handle
+    ModuleSource source_ = nullptr;
     bool callerPops_;
 };
 
@@ -51,15 +59,26 @@ public:
     constexpr RT_PROC(uint32_t argWords, const char* procName, const char* moduleName,
                       bool callerPops = false)
         : RT_IMPORT_PROC(procName, moduleName, callerPops), argWords_(argWords) {}
+    constexpr RT_PROC(uint32_t argWords, const char* procName, const char* moduleName, ModuleSource source)
+        : RT_IMPORT_PROC(procName, moduleName, source), argWords_(argWords) {}
     template <typename... A>
     T operator()(A... args) {
-        static_assert(sizeof...(A) <= 8, "at most 8 argument words");
-        const uintptr_t words[sizeof...(A) + 1] = {static_cast<uintptr_t>(args)..., 0};
-        return static_cast<T>(Call(argWords_, words));
+        static_assert(sizeof...(A) <= 9, "at most 9 argument words");
+        const uintptr_t words[sizeof...(A) + 1] = {Word(args)..., 0};
+        const uintptr_t result = Call(argWords_, words);
+        if constexpr (std::is_void_v<T>) return;
+        else if constexpr (std::is_pointer_v<T>) return reinterpret_cast<T>(result);
+        else return static_cast<T>(result);
     }
     uint32_t ArgWords() const { return argWords_; }
 
 private:
+    // Pointers and numbers travel as machine words.
+    template <typename A>
+    static uintptr_t Word(A a) {
+        if constexpr (std::is_pointer_v<A>) return reinterpret_cast<uintptr_t>(a);
+        else return static_cast<uintptr_t>(a);
+    }
     uint32_t argWords_;
 };
 

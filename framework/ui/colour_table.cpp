@@ -54,6 +54,8 @@ COLORREF ColorValue(const ColourGroup* group, uint32_t id)
     return e->current;
 }
 
+bool HasColor(const ColourGroup* group, uint32_t id) { return FindEntry(group, id) != nullptr; }
+
 ColourGroup* MiscColourGroup()
 {
     static bool registered = (RegisterColorGroup(&g_miscGroup), true);

@@ -29,5 +29,7 @@ void UnregisterColorGroup(ColourGroup* group);
 // system entry; for an inverted entry the linked entry's own colour with its
 // three bytes inverted (never followed further, so a cycle cannot loop).
 COLORREF ColorValue(const ColourGroup* group, uint32_t id);
+// Whether `group` has entry `id` (ColorValue answers 0 for a missing one).
+bool HasColor(const ColourGroup* group, uint32_t id);
 // The framework's group "Miscellaneous colors" (registered on first use).
 ColourGroup* MiscColourGroup();

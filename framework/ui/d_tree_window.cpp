@@ -1,6 +1,9 @@
 #include "framework/ui/d_tree_window.h"
 
+#include <shellapi.h>
+
 #include "framework/ui/di_tree_view.h"
+#include "framework/window/drop_messages.h"
 
 namespace {
 
@@ -45,6 +48,13 @@ void DTreeWindow::ScrollTo(const TreeScrollRecord& scroll)
 void DTreeWindow::SetupWindow()
 {
     SendMessage(CCM_SETVERSION, 5, 0);
+    DragAcceptFiles(GetHandle(), acceptFiles_);
+}
+
+void DTreeWindow::SetAcceptFiles(bool accept)
+{
+    acceptFiles_ = accept;
+    if (GetHandle()) DragAcceptFiles(GetHandle(), accept);
 }
 
 LRESULT DTreeWindow::WindowProc(UINT msg, WPARAM w, LPARAM l)
@@ -53,6 +63,12 @@ LRESULT DTreeWindow::WindowProc(UINT msg, WPARAM w, LPARAM l)
         // The items still exist here: the nodes keep their last states.
         if (dragging_) EndDrag(POINT{}, false);
         if (owner_) owner_->ViewDestroyed();
+    } else if (msg == WM_DROPFILES) {
+        // The parent decides what the files mean and finishes the drop;
+        // without one the drop is finished here so its memory goes.
+        HWND parent = ::GetParent(GetHandle());
+        if (!parent || !PostMessageW(parent, WM_FW_DROP_RELAY, w, l)) DragFinish(reinterpret_cast<HDROP>(w));
+        return 0;
     } else if (msg == WM_CAPTURECHANGED && dragging_ && reinterpret_cast<HWND>(l) != GetHandle()) {
         EndDrag(POINT{}, false);
     }

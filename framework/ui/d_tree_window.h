@@ -1,7 +1,9 @@
 // The tree-view window of a tree item: it shows a node tree for its
 // `DITreeView`, toggles state images on a click, reports the selection, and
 // lets the user drag nodes onto other nodes of the framework's tree views in
-// this process.
+// this process. With accept-files on, the files dropped on it from the
+// shell reach its parent as WM_FW_DROP_RELAY, whose receiver owns the drop
+// handle (DragFinish).
 #pragma once
 
 #include "framework/ui/tree_container.h"
@@ -22,6 +24,10 @@ public:
     void ScrollTo(const TreeScrollRecord& scroll);
     bool Dragging() const { return dragging_; }
     TreeContainer* DraggedNode() const { return dragged_; }
+    // Whether the window takes files dropped from the shell; set before or
+    // after its set-up.
+    void SetAcceptFiles(bool accept);
+    bool AcceptsFiles() const { return acceptFiles_; }
 
     // Starts dragging the node of the notification's item when it may be
     // dragged (TVN_BEGINDRAG from the dialog's item engine).
@@ -49,4 +55,5 @@ private:
     HCURSOR savedCursor_ = nullptr;
     bool dragging_ = false;
     bool cursorHidden_ = false;
+    bool acceptFiles_ = false;
 };

@@ -4,6 +4,7 @@
 #include "framework/ui/ml_text.h"
 #include "framework/ui/sidialog.h"
 #include "framework/window/common_dialogs.h"
+#include "framework/window/open_save_dialog.h"
 #include "framework/window/dialog.h"
 
 namespace {
@@ -79,15 +80,15 @@ bool DIFileBrowser::Browse()
 {
     OpenSaveData data;
     data.title = GetMLText(title_ ? title_ : "");
-    data.filter = filter_ + "|All files (*.*)|*.*|";
     // No default extension: "*" would turn a typed name into "name.*".
-    data.flags = save_ ? (extraFlags_ | kSaveFlags) : kOpenFlags;
     SplitBrowseStart(GetText().c_str(), data.initialFolder, data.fileName);
     HWND owner = DialogHandle();
+    const std::string filter = filter_ + "|All files (*.*)|*.*|";
+    POpenSaveDialog dialog(owner, data, filter.c_str(), save_ ? (extraFlags_ | kSaveFlags) : kOpenFlags, save_);
     bool ok;
     {
         TopmostGuard guard(owner ? GetAncestor(owner, GA_ROOT) : nullptr);
-        ok = RunOpenSaveDialog(owner, save_, data);
+        ok = dialog.Execute() == IDOK;
     }
     if (!ok) return false;
     if (ComboBox* combo = Combo()) {

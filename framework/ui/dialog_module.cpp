@@ -7,6 +7,7 @@
 #include "framework/ui/dialog_metrics.h"
 #include "framework/ui/dialog_placements.h"
 #include "framework/ui/ml_text.h"
+#include "framework/window/theme_library.h"
 
 namespace {
 
@@ -116,19 +117,7 @@ bool ThemesAllowed()
 
 namespace {
 
-bool SystemThemesActive()
-{
-    using IsThemeActiveFn = BOOL(WINAPI*)();
-    // The visual-styles library is bound at run time: a system without it
-    // has no themes.
-    static const IsThemeActiveFn isThemeActive = [] {
-        HMODULE library = LoadLibraryA("uxtheme.dll");
-        return library ? reinterpret_cast<IsThemeActiveFn>(
-                             reinterpret_cast<void*>(GetProcAddress(library, "IsThemeActive")))
-                       : nullptr;
-    }();
-    return ThemesAllowed() && isThemeActive && isThemeActive();
-}
+bool SystemThemesActive() { return ThemesAllowed() && theme::IsThemeActive(); }
 
 ThemesActiveHook g_themesActive = &SystemThemesActive;
 

@@ -133,11 +133,22 @@ void TreeContainer::CopyTreeTo(TreeContainer& other) const
 void TreeContainer::ApplyStatesFrom(uint32_t flags, TreeContainer& source)
 {
     MergeStates(source, flags);
-    if (!(flags & 1) || !view_ || !source.view_) return;
+    DTreeWindow* view = ShownView();
+    if (!(flags & 1) || !view) return;
     TreeScrollRecord scroll{};
     if (TreeScrollRecord* kept = source.GetScrollRecord()) scroll = *kept;
-    else scroll = {GetScrollPos(source.view_->GetHandle(), SB_HORZ), GetScrollPos(source.view_->GetHandle(), SB_VERT)};
-    view_->ScrollTo(scroll);
+    else if (DTreeWindow* other = source.ShownView())
+        scroll = {GetScrollPos(other->GetHandle(), SB_HORZ), GetScrollPos(other->GetHandle(), SB_VERT)};
+    else return;
+    view->ScrollTo(scroll);
+}
+
+DTreeWindow* TreeContainer::ShownView() const
+{
+    if (view_) return view_;
+    for (uint32_t i = 0; i < Count(); ++i)
+        if ((*this)[i]->view_) return (*this)[i]->view_;
+    return nullptr;
 }
 
 uint32_t TreeContainer::Depth() const
@@ -314,7 +325,8 @@ void TreeContainer::MergeStates(const TreeContainer& source, uint32_t flags)
 
 void StateTreeContainer::Save(INIStream& ini)
 {
-    if (View()) scroll_ = {GetScrollPos(View()->GetHandle(), SB_HORZ), GetScrollPos(View()->GetHandle(), SB_VERT)};
+    if (DTreeWindow* view = ShownView())
+        scroll_ = {GetScrollPos(view->GetHandle(), SB_HORZ), GetScrollPos(view->GetHandle(), SB_VERT)};
     char text[16];
     std::snprintf(text, sizeof text, "%d", scroll_.vertical);
     ini.SetValue(text, "TreeVPos");
@@ -332,5 +344,5 @@ void StateTreeContainer::Load(INIStream& ini)
     const char* v = ini.FindValue("TreeVPos");
     scroll_.horizontal = h ? static_cast<int32_t>(std::strtol(h, nullptr, 0)) : 0;
     scroll_.vertical = v ? static_cast<int32_t>(std::strtol(v, nullptr, 0)) : 0;
-    if (View()) View()->ScrollTo(scroll_);
+    if (DTreeWindow* view = ShownView()) view->ScrollTo(scroll_);
 }

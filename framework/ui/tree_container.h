@@ -76,6 +76,9 @@ public:
     // Appends copies of this node's children (names, values, images) to
     // `other`, recursively.
     virtual void CopyTreeTo(TreeContainer& other) const;
+    // Merges the source's states (MergeStates); with flags bit 0 and this
+    // tree shown, the source's scroll positions follow: from its scroll
+    // record when it keeps one, else from its view when it is shown.
     virtual void ApplyStatesFrom(uint32_t flags, TreeContainer& source);
     virtual int32_t IndexQuery1() { return -1; }
     virtual int32_t IndexQuery2() { return -1; }
@@ -100,6 +103,9 @@ public:
     }
     HTREEITEM Item() const { return item_; }
     DTreeWindow* View() const { return view_; }
+    // The view that shows this node or, for a root (never an item of its
+    // own), the view that shows its top-level nodes; null when not shown.
+    DTreeWindow* ShownView() const;
     // The item state the node had when its view last let it go (Unbind):
     // how a dialog reads the expanded state back after it closed.
     UINT LastItemState() const { return lastState_; }

@@ -1,9 +1,13 @@
-// The theme data of one window class on a control, bound at run time from
-// the visual-styles library: a system without it (or with no theme open
-// for the class) gives a null theme, and the caller draws the classic way.
+// The theme data of one window class on a control, through the theme
+// library's wrappers (framework/window/theme_library.h): a system without
+// the library (or with no theme open for the class) gives a null theme, and
+// the caller draws the classic way. A theme handle exists only where the
+// library does, so the results of its calls are those of the system.
 #pragma once
 
 #include <windows.h>
+
+#include "framework/window/theme_library.h"
 
 class ThemeData {
 public:
@@ -15,11 +19,12 @@ public:
     ThemeData& operator=(const ThemeData&) = delete;
 
     explicit operator bool() const { return theme_ != nullptr; }
+    HTHEME Handle() const { return theme_; }
     bool DrawBackground(HDC dc, int part, int state, const RECT& r) const;
     bool DrawText(HDC dc, int part, int state, const wchar_t* text, DWORD flags, const RECT& r) const;
     // The part's true size; {0, 0} when unknown.
     SIZE PartSize(HDC dc, int part, int state) const;
 
 private:
-    void* theme_ = nullptr;
+    HTHEME theme_ = nullptr;
 };

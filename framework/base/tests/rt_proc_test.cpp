@@ -56,6 +56,40 @@ TEST(RtProc, UnloadFreesAModuleItLoaded)
     EXPECT_EQ(GetModuleHandleA("msimg32"), nullptr);
 }
 
+HMODULE g_shared = nullptr;
+int g_sourceCalls = 0;
+HMODULE SharedModule()
+{
+    ++g_sourceCalls;
+    if (!g_shared) g_shared = LoadLibraryA("msimg32");
+    return g_shared;
+}
+HMODULE NoModule() { return nullptr; }
+
+TEST(RtProc, RecordsOfASharedModuleNeverFreeIt)
+{
+    if (GetModuleHandleA("msimg32")) GTEST_SKIP() << "the fixture needs a module nobody loaded";
+    {
+        RT_PROC<int> alpha(0, "AlphaBlend", "msimg32", &SharedModule);
+        RT_PROC<int> gradient(0, "GradientFill", "msimg32", &SharedModule);
+        if (!alpha.Resolve()) GTEST_SKIP() << "msimg32 is not present";
+        EXPECT_TRUE(gradient.Resolve());
+        alpha.Unload();
+        gradient.Unload();
+    }
+    // The records are gone; the one reference the source took is its own.
+    EXPECT_NE(GetModuleHandleA("msimg32"), nullptr);
+    EXPECT_EQ(g_sourceCalls, 2);
+    FreeLibrary(g_shared);
+    EXPECT_EQ(GetModuleHandleA("msimg32"), nullptr);
+
+    // A source without the module: the record fails for good.
+    RT_PROC<int> missing(0, "AlphaBlend", "msimg32", &NoModule);
+    EXPECT_FALSE(missing.Resolve());
+    EXPECT_TRUE(missing.Failed());
+    EXPECT_EQ(missing(), 0);
+}
+
 TEST(RtProc, RecordsCompareByProcedureName)
 {
     RT_IMPORT_PROC a("Alpha", "x"), b("Beta", "y"), a2("Alpha", "z");

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -290,6 +291,98 @@ TEST(CheckList, RowsDrawTheirStateColourAndBitmap)
         Click(d.GetHandle(), IDCANCEL);
     });
     SetThemesActiveHook(nullptr);
+}
+
+bool Themes() { return true; }
+
+// The colour of a row drawn into a memory DC, at `x` from the row's right end.
+COLORREF RowPixelFromRight(ODCBListBox& list, int row, int x)
+{
+    RECT r{};
+    list.SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    RECT client = list.GetClientRect();
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.itemID = static_cast<UINT>(row);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.hwndItem = list.GetHandle();
+    item.hDC = dc;
+    item.rcItem = r;
+    list.DrawItem(item);
+    const COLORREF colour = GetPixel(dc, r.right - 1 - x, (r.top + r.bottom) / 2);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// The colours of a row's text area (the mark left out) as drawn.
+std::vector<COLORREF> RowTextColours(ODCBListBox& list, int row)
+{
+    std::vector<COLORREF> colours;
+    RECT r{};
+    list.SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.itemID = static_cast<UINT>(row);
+    item.hwndItem = list.GetHandle();
+    item.hDC = dc;
+    item.rcItem = r;
+    list.DrawItem(item);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left + 3 * (r.bottom - r.top); x < r.right; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            if (std::find(colours.begin(), colours.end(), c) == colours.end()) colours.push_back(c);
+        }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return colours;
+}
+
+TEST(CheckList, ThemedRowsShowTheWindowBackgroundAndClassicRowsTheButtonFace)
+{
+    CheckListEntries rows = VersionRows();
+    VersionsDialog dialog(rows);
+    COLORREF themed[2] = {}, classic[2] = {};
+    bool themedText = false, classicText = false, themedNotClassicGrey = false;
+    RunScripted(dialog, [&](Dialog& d) {
+        ODCBListBox* box = dialog.item->List();
+        ASSERT_NE(box, nullptr);
+        for (int row = 0; row < 2; ++row) {
+            SetThemesActiveHook(&Themes);
+            themed[row] = RowPixelFromRight(*box, row, 1);
+            SetThemesActiveHook(&NoThemes);
+            classic[row] = RowPixelFromRight(*box, row, 1);
+        }
+        // The disabled row's text: drawn by the theme (its own colours, not
+        // the classic grey) while themes are on, in the classic grey when off.
+        SetThemesActiveHook(&Themes);
+        themedText = RowTextColours(*box, 0).size() > 1;
+        SetThemesActiveHook(&NoThemes);
+        classicText = RowHasColour(*box, 0, GetSysColor(COLOR_GRAYTEXT), true);
+        SetThemesActiveHook(&Themes);
+        themedNotClassicGrey = !RowHasColour(*box, 0, GetSysColor(COLOR_GRAYTEXT), true);
+        Click(d.GetHandle(), IDCANCEL);
+    });
+    SetThemesActiveHook(nullptr);
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(themed[row], GetSysColor(COLOR_WINDOW)) << row;
+        EXPECT_EQ(classic[row], GetSysColor(COLOR_BTNFACE)) << row;
+    }
+    EXPECT_TRUE(themedText);
+    EXPECT_TRUE(themedNotClassicGrey);
+    EXPECT_TRUE(classicText);
 }
 
 TEST(CheckList, VersionsPageScreenshots)

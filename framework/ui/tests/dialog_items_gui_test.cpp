@@ -386,7 +386,7 @@ TEST(DialogItems, FileBrowserStartsFromTheComboTextAndKeepsAnExistingButton)
     });
     EXPECT_EQ(g_browse.data.initialFolder, "C:\\dir");
     EXPECT_EQ(g_browse.data.fileName, "old.txt");
-    EXPECT_EQ(g_browse.data.flags, 0x1808u);
+    EXPECT_EQ(g_browse.data.flags, 0x1808u | OFN_ENABLESIZING);
     EXPECT_EQ(g_browse.data.filter, "Text (*.txt)|*.txt|All files (*.*)|*.*|");
     EXPECT_EQ(g_browse.data.defaultExtension, "");
     EXPECT_EQ(g_browse.data.title, "Pick");

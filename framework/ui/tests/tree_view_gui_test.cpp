@@ -7,6 +7,8 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <string>
@@ -19,6 +21,7 @@
 #include "framework/ui/ev_handler.h"
 #include "framework/ui/ml_text.h"
 #include "framework/ui/sdialog.h"
+#include "framework/window/drop_messages.h"
 #include "framework/window/tests/support/dialog_script.h"
 
 namespace {
@@ -433,6 +436,62 @@ TEST(TreeView, DragOffersNoDropOntoItselfItsParentOrItsDescendantsAndMovesOtherw
     EXPECT_EQ(selectedAfter, t.manual);
 }
 
+// A drop handle as the shell makes it, naming one file.
+HDROP MakeDrop(const wchar_t* file)
+{
+    const size_t chars = wcslen(file) + 2;
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    wcscpy(reinterpret_cast<wchar_t*>(drop + 1), file);
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+TEST(TreeView, AcceptsFilesAsConfiguredAndRelaysTheDropToItsParent)
+{
+    FeatureTree t;
+    FeaturePage page(t.root);
+    bool acceptsBefore = true, acceptsOn = false, acceptsOff = true, relayed = false;
+    WPARAM relayedDrop = 0;
+    LPARAM relayedPoint = -1;
+    UINT files = 0;
+    std::wstring name;
+    HDROP drop = nullptr;
+    RunScripted(page, [&](Dialog& d) {
+        HWND tree = TreeOf(d);
+        acceptsBefore = (GetWindowLongW(tree, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+        page.tree->View()->SetAcceptFiles(true);
+        acceptsOn = (GetWindowLongW(tree, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+        drop = MakeDrop(L"C:\\dropped.txt");
+        SendMessageW(tree, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+        MSG msg{};
+        relayed = PeekMessageW(&msg, d.GetHandle(), WM_FW_DROP_RELAY, WM_FW_DROP_RELAY, PM_REMOVE) != FALSE;
+        relayedDrop = msg.wParam;
+        relayedPoint = msg.lParam;
+        if (relayed) {
+            // The receiver owns the handle: it reads the files and finishes.
+            files = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            wchar_t text[MAX_PATH] = L"";
+            DragQueryFileW(drop, 0, text, MAX_PATH);
+            name = text;
+            DragFinish(drop);
+        }
+        page.tree->View()->SetAcceptFiles(false);
+        acceptsOff = (GetWindowLongW(tree, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+        Click(d.GetHandle(), IDCANCEL);
+    });
+    EXPECT_FALSE(acceptsBefore);
+    EXPECT_TRUE(acceptsOn);
+    EXPECT_FALSE(acceptsOff);
+    ASSERT_TRUE(relayed);
+    EXPECT_EQ(relayedDrop, reinterpret_cast<WPARAM>(drop));
+    EXPECT_EQ(relayedPoint, 0);
+    EXPECT_EQ(files, 1u);
+    EXPECT_EQ(name, L"C:\\dropped.txt");
+}
+
 LRESULT NotifyResult(HWND dialog, NMHDR& header)
 {
     SendMessageW(dialog, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
@@ -529,6 +588,142 @@ TEST(TreeView, StatesSavedToNestedSectionsAndLoadedBack)
     EXPECT_EQ(docsAfter & TVIS_EXPANDED, static_cast<UINT>(TVIS_EXPANDED));
     EXPECT_EQ(manualAfter, static_cast<UINT>(TVIS_SELECTED));
     EXPECT_EQ(bracketAfter, 0u);
+}
+
+TEST(TreeView, RefreshKeepsExpandedSelectedAndStateImagesAndShowsNewNodes)
+{
+    FeatureTree t;
+    FeaturePage page(t.root);
+    UINT docs = 0, manual = 0, extrasImage = 0;
+    LRESULT countBefore = 0, countAfter = 0;
+    TreeContainer* selected = nullptr;
+    RunScripted(page, [&](Dialog& d) {
+        HWND tree = TreeOf(d);
+        t.docs->Expand(TVE_EXPAND);
+        t.manual->Select(TVGN_CARET);
+        t.extras->SetCheck(true);
+        countBefore = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+        new Feature("Added", t.docs);
+        page.tree->Refresh();
+        countAfter = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+        docs = StateOf(tree, t.docs, TVIS_EXPANDED);
+        manual = StateOf(tree, t.manual, TVIS_SELECTED);
+        extrasImage = StateImageOf(tree, t.extras);
+        selected = page.tree->GetSelectedNode();
+        Click(d.GetHandle(), IDCANCEL);
+    });
+    EXPECT_EQ(countAfter, countBefore + 1);
+    EXPECT_EQ(docs, static_cast<UINT>(TVIS_EXPANDED));
+    EXPECT_EQ(manual, static_cast<UINT>(TVIS_SELECTED));
+    EXPECT_EQ(extrasImage, TREE_STATE_CHECKED);
+    EXPECT_EQ(selected, t.manual);
+}
+
+TEST(TreeView, StatesMergeFromAnotherTreeByNameAndBitOneKeepsTheSelection)
+{
+    // The source tree was shown before and keeps what its view showed.
+    FeatureTree source;
+    {
+        FeaturePage page(source.root);
+        RunScripted(page, [&](Dialog& d) {
+            source.docs->Expand(TVE_EXPAND);
+            source.manual->Select(TVGN_CARET);
+            Click(d.GetHandle(), IDCANCEL);
+        });
+    }
+    for (uint32_t flags : {0u, 2u}) {
+        TreeContainer root{-1, 0, 0, "copy", nullptr};
+        source.root.CopyTreeTo(root);
+        FeaturePage page(root);
+        UINT program = 0, docs = 0, manual = 0;
+        RunScripted(page, [&](Dialog& d) {
+            HWND tree = TreeOf(d);
+            TreeContainer* p = root.FindChild("Program");
+            p->Expand(TVE_EXPAND);
+            root.ApplyStatesFrom(flags, source.root);
+            program = StateOf(tree, p, TVIS_EXPANDED);
+            docs = StateOf(tree, root.FindChild("Docs"), TVIS_EXPANDED);
+            manual = StateOf(tree, root.FindChild("Docs")->FindChild("Manual"), TVIS_SELECTED);
+            Click(d.GetHandle(), IDCANCEL);
+        });
+        EXPECT_EQ(program, 0u) << flags;  // collapsed as in the source
+        EXPECT_EQ(docs, static_cast<UINT>(TVIS_EXPANDED)) << flags;
+        EXPECT_EQ(manual, flags & 2 ? 0u : static_cast<UINT>(TVIS_SELECTED)) << flags;
+    }
+}
+
+// A state tree with more nodes than the view shows, so that it scrolls.
+struct LongTree {
+    StateTreeContainer root;
+    LongTree()
+    {
+        for (int i = 0; i < 40; ++i) new Feature(("Node " + std::to_string(i)).c_str(), &root);
+    }
+};
+
+std::string ValueOf(INIStream& ini, const char* key)
+{
+    const char* v = ini.FindValue(key);
+    return v ? v : "-";
+}
+
+TEST(TreeView, ScrollPositionsAreSavedLoadedAndAppliedFromAScrollRecord)
+{
+    LongTree t;
+    FeaturePage page(t.root);
+    int afterLoad = -1, afterApply = -1, afterApplyWithoutBit = -1;
+    std::string saved;
+    RunScripted(page, [&](Dialog& d) {
+        HWND tree = TreeOf(d);
+        INIStream text("[Tree]\nTreeVPos=12\nTreeHPos=0\n");
+        text.SetSection("Tree");
+        t.root.Load(text);
+        afterLoad = GetScrollPos(tree, SB_VERT);
+        INIStream out;
+        out.SelectSection("Tree");
+        t.root.Save(out);
+        out.SetSection("Tree");
+        saved = ValueOf(out, "TreeVPos") + "/" + ValueOf(out, "TreeHPos");
+        // Another state tree's record: applied with bit 0 only.
+        StateTreeContainer other;
+        other.GetScrollRecord()->vertical = 5;
+        t.root.ApplyStatesFrom(0, other);
+        afterApplyWithoutBit = GetScrollPos(tree, SB_VERT);
+        t.root.ApplyStatesFrom(1, other);
+        afterApply = GetScrollPos(tree, SB_VERT);
+        Click(d.GetHandle(), IDCANCEL);
+    });
+    EXPECT_EQ(afterLoad, 12);
+    EXPECT_EQ(saved, "12/0");
+    EXPECT_EQ(afterApplyWithoutBit, 12);
+    EXPECT_EQ(afterApply, 5);
+}
+
+TEST(TreeView, RightClickOnAnItemSelectsItAndOnEmptySpaceChangesNothing)
+{
+    FeatureTree t;
+    FeaturePage page(t.root);
+    TreeContainer* afterItem = nullptr;
+    TreeContainer* afterEmpty = nullptr;
+    RunScripted(page, [&](Dialog& d) {
+        HWND tree = TreeOf(d);
+        t.program->Select(TVGN_CARET);
+        auto rightClick = [&](POINT p) {
+            // The release is queued first: the tree tracks the button.
+            PostMessageW(tree, WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+            SendMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+            PumpPending();
+        };
+        rightClick(ItemCentre(tree, t.docs));
+        afterItem = page.tree->GetSelectedNode();
+        RECT client{};
+        GetClientRect(tree, &client);
+        rightClick(POINT{client.right / 2, client.bottom - 4});
+        afterEmpty = page.tree->GetSelectedNode();
+        Click(d.GetHandle(), IDCANCEL);
+    });
+    EXPECT_EQ(afterItem, t.docs);
+    EXPECT_EQ(afterEmpty, t.docs);
 }
 
 TEST(TreeView, FeaturePageInEnglishAndRussian)

@@ -8,12 +8,15 @@
 #include <mmsystem.h>
 #include <vfw.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "framework/base/hooks.h"
 #include "framework/window/common_dialogs.h"
 #include "framework/window/gdi_objects.h"
 #include "framework/window/mci_window.h"
+#include "framework/window/open_save_dialog.h"
 #include "framework/window/memory_dc.h"
 #include "framework/window/p_timer.h"
 #include "framework/window/shared_font.h"
@@ -243,6 +246,55 @@ TEST(FileDialog, RunsOnceMoreOnlyAfterAFailureWithAnInitialName)
     SetFileDialogCalls(nullptr);
 }
 
+// What the replaced dialog function saw, and its answer.
+struct SeenRun {
+    HWND owner = nullptr;
+    bool save = false;
+    OpenSaveData data;
+};
+SeenRun g_seen;
+bool g_answer = false;
+bool RecordingOpenSave(HWND owner, bool save, OpenSaveData& data)
+{
+    g_seen = SeenRun{owner, save, data};
+    if (g_answer) data.fileName = "C:\\chosen.dat";
+    return g_answer;
+}
+
+std::string g_traced;
+void RecordTrace(const char* format, va_list args)
+{
+    char line[256];
+    vsnprintf(line, sizeof line, format, args);
+    g_traced += line;
+}
+
+TEST(FileDialog, ObjectRunsTheDialogResizableWithItsFilterAndTracesItsRun)
+{
+    SetOpenSaveFunction(&RecordingOpenSave);
+    const FwTraceSink sink = g_fwHooks.traceSink;
+    g_fwHooks.traceSink = &RecordTrace;
+    g_fwSettings.tracing = 1;
+    for (bool answer : {true, false}) {
+        g_answer = answer;
+        g_traced.clear();
+        OpenSaveData data;
+        data.fileName = "start.dat";
+        POpenSaveDialog dialog(GetDesktopWindow(), data, "Data (*.dat)|*.dat|", OFN_PATHMUSTEXIST, true);
+        EXPECT_EQ(dialog.Execute(), answer ? IDOK : IDCANCEL);
+        EXPECT_EQ(g_seen.owner, GetDesktopWindow());
+        EXPECT_TRUE(g_seen.save);
+        EXPECT_EQ(g_seen.data.flags, static_cast<DWORD>(OFN_PATHMUSTEXIST | OFN_ENABLESIZING));
+        EXPECT_EQ(g_seen.data.filter, "Data (*.dat)|*.dat|");
+        EXPECT_EQ(g_seen.data.fileName, "start.dat");
+        EXPECT_EQ(data.fileName, answer ? "C:\\chosen.dat" : "start.dat");
+        EXPECT_NE(g_traced.find("POpenSaveDialog::Execute()"), std::string::npos) << g_traced;
+    }
+    g_fwSettings.tracing = 0;
+    g_fwHooks.traceSink = sink;
+    SetOpenSaveFunction(nullptr);
+}
+
 // A parent with a control-sized place for the player.
 class Stage : public Window {
 public:
@@ -281,6 +333,48 @@ std::string AnimationFile()
     return path;
 }
 
+bool WaitForMode(const MCIWindow& player, uint32_t mode, DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    while (player.Mode() != mode) {
+        if (GetTickCount() > end) return false;
+        PumpFor(20);
+    }
+    return true;
+}
+
+uint32_t Position(UINT device)
+{
+    MCI_STATUS_PARMS status{};
+    status.dwItem = MCI_STATUS_POSITION;
+    mciSendCommandA(device, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status));
+    return static_cast<uint32_t>(status.dwReturn);
+}
+
+// How often the position went back within `ms` (each is a new round).
+int LoopRestarts(UINT device, DWORD ms)
+{
+    int restarts = 0;
+    uint32_t last = Position(device);
+    const DWORD end = GetTickCount() + ms;
+    while (GetTickCount() < end && restarts < 3) {
+        PumpFor(20);
+        const uint32_t now = Position(device);
+        if (now < last) ++restarts;
+        last = now;
+    }
+    return restarts;
+}
+
+// The player's picture at three places of its 16 x 16 frame, as shown.
+std::vector<COLORREF> PictureColours(HWND player)
+{
+    HDC dc = GetDC(player);
+    std::vector<COLORREF> colours = {GetPixel(dc, 1, 1), GetPixel(dc, 8, 8), GetPixel(dc, 14, 13)};
+    ReleaseDC(player, dc);
+    return colours;
+}
+
 TEST(MediaWindow, LoopsOnlyWhenAskedFromAFileOrAResource)
 {
     const std::string file = AnimationFile();
@@ -296,11 +390,23 @@ TEST(MediaWindow, LoopsOnlyWhenAskedFromAFileOrAResource)
             ASSERT_NE(player->DeviceId(), 0u) << fromResource;
             EXPECT_EQ(GetParent(player->GetHandle()), stage.GetHandle());
             ASSERT_TRUE(player->Play(0, -1, 0, repeat));
-            // Four frames at 10 a second: long over after 1.2 s unless looping.
-            PumpFor(1200);
-            EXPECT_EQ(player->Mode(), static_cast<uint32_t>(repeat ? MCI_MODE_PLAY : MCI_MODE_STOP))
-                << fromResource << repeat;
-            if (repeat) SaveScreenshot(stage.GetHandle(), fromResource ? "media_resource" : "media_file");
+            if (repeat) {
+                // Four frames at 10 a second: the loop shows itself by the
+                // position going back to the start, again and again.
+                EXPECT_GE(LoopRestarts(player->DeviceId(), 6000), 2) << fromResource;
+                EXPECT_EQ(player->Mode(), static_cast<uint32_t>(MCI_MODE_PLAY)) << fromResource;
+                SaveScreenshot(stage.GetHandle(), fromResource ? "media_resource" : "media_file");
+            } else {
+                // Played once, it stops on one of its frames: the picture
+                // is that frame's solid colour at every place (stripes of
+                // misread pixels would mix the colours).
+                EXPECT_TRUE(WaitForMode(*player, MCI_MODE_STOP, 6000)) << fromResource;
+                PumpFor(200);
+                const std::vector<COLORREF> shown = PictureColours(player->GetHandle());
+                const std::vector<COLORREF> frames = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
+                EXPECT_TRUE(std::find(frames.begin(), frames.end(), shown[0]) != frames.end()) << std::hex << shown[0];
+                EXPECT_EQ(shown, std::vector<COLORREF>(3, shown[0])) << fromResource;
+            }
             player->Close();
             EXPECT_EQ(player->GetHandle(), nullptr);
             EXPECT_EQ(player->DeviceId(), 0u);
