@@ -7,6 +7,8 @@
 // bitness sees what was written.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -41,6 +43,8 @@ std::vector<HostEntry> HostEntries(const HostLayout& layout);
 bool MakeHostRegistry(const HostLayout& layout, std::string& error);
 // Removes the vendor key and everything below it; true when it is gone.
 bool ClearHostRegistry();
+// Removes a key with all its sub-keys; true when it is gone (or was never there).
+bool DeleteKeyTree(HKEY root, const std::string& path);
 // Makes <root>\cc\bin and <root>\Drivers of both roots, and the decoy's
 // cc\bin (with all missing levels).
 bool MakeHostFolders(const HostLayout& layout, std::string& error);

@@ -58,11 +58,13 @@ std::vector<HostEntry> HostEntries(const HostLayout& layout)
     };
 }
 
-bool ClearHostRegistry()
+bool DeleteKeyTree(HKEY root, const std::string& path)
 {
-    const LONG rc = DeleteTree(HKEY_LOCAL_MACHINE, kVendorKey);
+    const LONG rc = DeleteTree(root, path);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
+
+bool ClearHostRegistry() { return DeleteKeyTree(HKEY_LOCAL_MACHINE, kVendorKey); }
 
 bool MakeHostRegistry(const HostLayout& layout, std::string& error)
 {
