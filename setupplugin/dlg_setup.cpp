@@ -2,19 +2,32 @@
 
 #include "framework/base/message.h"
 #include "framework/base/ml_text.h"
+#include "framework/ui/di_browsers.h"
 #include "framework/ui/di_buttons.h"
-#include "framework/ui/option_items.h"
 #include "setupplugin/file_install.h"
 #include "setupplugin/host_discovery.h"
 #include "setupplugin/plugin_state.h"
 #include "setupplugin/plugin_texts.h"
 
+namespace {
+
+// The folder item of a folder option, as the option makes it, but taking an
+// empty folder: a version whose box is not ticked needs none, and a ticked
+// one without a folder gets the plug-in's own question on Install.
+DlgItemDescr* NewFolderItem(PFolderOption& option, uint32_t comboId, uint32_t browseId)
+{
+    return new DIDirBrowser(DICB_STORE_TEXT | DICB_NO_STORE_DISABLED | DICB_EMPTY_OK, static_cast<char*>(option.Variable()),
+                            browseId, comboId);
+}
+
+}  // namespace
+
 DlgSetup::DlgSetup() : SDialog(nullptr, DLG_SETUP)
 {
     PluginState& plugin = *Plugin();
     AddItems({NewDICheckBox(CTRL_INSTALL_CCS3, &plugin.install3), NewDICheckBox(CTRL_INSTALL_CCS2, &plugin.install2),
-              CreateDlgItem(*plugin.ccsDir3, CTRL_CCS3_FOLDER, CTRL_CCS3_BROWSE),
-              CreateDlgItem(*plugin.ccsDir2, CTRL_CCS2_FOLDER, CTRL_CCS2_BROWSE)});
+              NewFolderItem(*plugin.ccsDir3, CTRL_CCS3_FOLDER, CTRL_CCS3_BROWSE),
+              NewFolderItem(*plugin.ccsDir2, CTRL_CCS2_FOLDER, CTRL_CCS2_BROWSE)});
     MarkButtons({IDOK, IDCANCEL});
     SetItemBold(CTRL_SETUP_NOTE);
 }
