@@ -10,6 +10,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -363,6 +364,51 @@ TEST_F(PluginGuiTest, AMissingFileListCopiesNothingSaysSoAndStillSucceeds)
     ASSERT_EQ(g_log.size(), 1u);
     EXPECT_EQ(g_log[0], "Plug-in file list '" + tree_.Path("plugin\\install.ini") +
                             "' not found: no driver files copied\n");
+}
+
+TEST_F(PluginGuiTest, ADebuggerNameThatIsNoPlainNameIsRefused)
+{
+    UseList("[Options]\nDebuggerName=..\\Escape\n");
+    const Outcome run = Execute(std::string("window ") + Quoted(kTitle) + "\nclick 1\n" +
+                                "window " + Quoted(kTitle) + "\n" +
+                                "tick 100 0\nclick 1\ngone\n");
+    EXPECT_TRUE(run.passed) << run.transcript;
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(HelpFile(), tree_.Path("target\\VOQ-TMS.chm"));
+    EXPECT_FALSE(tree_.Exists("Escape.ini"));
+    ASSERT_FALSE(g_log.empty());
+    EXPECT_EQ(g_log[0], "Plug-in file list: DebuggerName '..\\Escape' refused, 'VOQ-TMS' used\n");
+}
+
+// The one case that ticks "View help". Wine's help viewer would stay open
+// (or, on a file it cannot read, end before anyone sees it): for this case
+// help files open with the board setup stand-in instead, which records what
+// it was given.
+TEST_F(PluginGuiTest, ViewHelpOpensSetupChmInTargetDir)
+{
+    UseList(kList);
+    tree_.Write("target\\Setup.chm", "ITSF");
+    MakeHost(tree_, "viewer", false);
+    const std::string viewer = tree_.Path("viewer\\cc\\bin\\cc_setup.exe");
+    ASSERT_TRUE(CopyFileA((ThisFolder() + "cc_setup.exe").c_str(), viewer.c_str(), FALSE));
+    // The machine's association, in this prefix of the tests' own, put back
+    // afterwards.
+    char previous[64] = "";
+    LONG previousSize = sizeof previous;
+    RegQueryValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.chm", previous, &previousSize);
+    RegistryFixture viewerClass(HKEY_LOCAL_MACHINE, "Software\\Classes\\VOQ.OutrigTestHelp");
+    const std::string command = "\"" + viewer + "\" \"%1\"";
+    ASSERT_EQ(RegSetValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\VOQ.OutrigTestHelp\\shell\\open\\command", REG_SZ,
+                           command.c_str(), static_cast<DWORD>(command.size())),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.chm", REG_SZ, "VOQ.OutrigTestHelp", 18), ERROR_SUCCESS);
+    const Outcome run = Execute(std::string("window ") + Quoted(kTitle) + "\nclick 1\n" +
+                                "window " + Quoted(kTitle) + "\ncheck 100 1\nclick 1\ngone\n");
+    EXPECT_TRUE(run.passed) << run.transcript;
+    EXPECT_EQ(run.result, 1);
+    const std::string record = LaunchRecord("viewer", 10000);
+    RegSetValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.chm", REG_SZ, previous, static_cast<DWORD>(strlen(previous)));
+    EXPECT_NE(record.find(tree_.Path("target\\Setup.chm")), std::string::npos) << record;
 }
 
 }  // namespace
