@@ -380,6 +380,37 @@ TEST_F(PluginGuiTest, ADebuggerNameThatIsNoPlainNameIsRefused)
     EXPECT_EQ(g_log[0], "Plug-in file list: DebuggerName '..\\Escape' refused, 'VOQ-TMS' used\n");
 }
 
+// Closes the second dialog (the one with box 102) a while after it appears,
+// as the user would with its close box.
+HWND g_doneDialog = nullptr;
+DWORD g_doneSeen = 0;
+void CALLBACK CloseDoneDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND found = FindWindowA("#32770", kTitle);
+    if (!found || !GetDlgItem(found, 102)) return;
+    if (found != g_doneDialog) {
+        g_doneDialog = found;
+        g_doneSeen = GetTickCount();
+        return;
+    }
+    if (GetTickCount() - g_doneSeen > 1000) PostMessageA(found, WM_CLOSE, 0, 0);
+}
+
+TEST_F(PluginGuiTest, TheSecondDialogClosedOtherwiseGivesZeroAndStartsNothing)
+{
+    BothHosts();
+    UseList(kList);
+    g_doneDialog = nullptr;
+    UINT_PTR closer = SetTimer(nullptr, 0, 100, &CloseDoneDialog);
+    const Outcome run = Execute(std::string("window ") + Quoted(kTitle) + "\nclick 1\n" +
+                                "window " + Quoted(kTitle) + "\ncheck 102 1\ngone timeout 10000\n");
+    KillTimer(nullptr, closer);
+    EXPECT_TRUE(run.passed) << run.transcript;
+    EXPECT_EQ(run.result, 0);
+    EXPECT_TRUE(tree_.Exists("r3\\Drivers\\VOQ-TMS.dll"));
+    EXPECT_EQ(LaunchRecord("r3", 1500), "");
+}
+
 // The one case that ticks "View help". Wine's help viewer would stay open
 // (or, on a file it cannot read, end before anyone sees it): for this case
 // help files open with the board setup stand-in instead, which records what
