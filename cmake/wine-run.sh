@@ -22,7 +22,24 @@ display_file=$VOQ_WINEPREFIX.display
 if [ -z "${DISPLAY:-}" ] && [ -s "$display_file" ]; then
   export DISPLAY=":$(head -n 1 "$display_file")"
 fi
+run=("$wine" "$@")
 if [ "${VOQ_GUI_TEST:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@"
+  run=(xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@")
 fi
-exec "$wine" "$@"
+# The first program of a prefix starts the wineserver and the prefix's own
+# programs (services.exe, the desktop, ...), and they keep its standard error
+# for as long as any other program of the prefix runs. Were that CTest's pipe,
+# the test would not end until the whole run went quiet and would time out.
+# So the program writes to a file of its own, streamed out while it runs, and
+# nothing of the prefix ever holds the caller's output.
+out=$(mktemp "${TMPDIR:-/tmp}/voq-wine-run.XXXXXX")
+pid=
+stop() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 143; }
+trap stop TERM INT HUP
+"${run[@]}" </dev/null >"$out" 2>&1 &
+pid=$!
+tail -s 0.1 -n +1 -f --pid="$pid" "$out"
+wait "$pid"
+rc=$?
+rm -f "$out"
+exit "$rc"
