@@ -1,0 +1,15 @@
+// The plug-in's entry: the setup program calls Execute once with its block
+// (exported by name through Outrig.def).
+//   -1  the first dialog ended other than by Install ("E&xit Setup", closed)
+//    1  the second dialog ended with its Exit button
+//    0  the second dialog was closed otherwise
+#pragma once
+
+#include <cstdint>
+
+#include "setupplugin/plugin_block_view.h"
+
+extern "C" int32_t __stdcall Execute(const PlugInBlockView* block);
+
+// Execute's work, for a caller that catches.
+int32_t RunPlugin(const PlugInBlockView* block);
