@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+class Bitmap;
 class INIStream;
 class InstallLog;
 class ExtractProgress;
@@ -58,6 +59,9 @@ public:
 
     ProductSettings product;
     std::string caption;
+    // The version with every "." replaced by "_" (a folder level and a
+    // registry key name).
+    std::string versionFolder;
     std::string targetDir;       // TARGETDIR, at most 519 characters
     std::string supportDir;      // SUPPORTDIR, empty when none was made
     std::string programFolder;   // the setup program's folder, no trailing "\"
@@ -72,7 +76,19 @@ public:
     // values at the product's name and version once setup.ini is read.
     TextMacro* textMacros = nullptr;
     bool rebootRequired = false;
+    // The restart page's answer "restart now": the main flow restarts the
+    // system (RestartSystem, setup/page_seams.h) once it has cleaned up.
+    bool restartPending = false;
+    // The setup's help file: SUPPORTDIR\setup.chm or its Russian twin.
+    std::string helpFile;
+    // setup.ini's "Banner" as loaded; null without one (the pages then show
+    // the animation).
+    std::unique_ptr<Bitmap> bannerBitmap;
     std::string transferFolder;  // configuration files to transfer; empty when none
+    // The versions page: the transfer box and the selected version, kept
+    // between visits.
+    bool transferConfiguration = false;
+    uint32_t versionSelection = 0;
     // setup.ini as read by the main flow (sections other than [Product]).
     std::unique_ptr<INIStream> setupIni;
     // Setup.log, while the installation step runs and until the clean-up.
