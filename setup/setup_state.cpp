@@ -2,6 +2,7 @@
 
 #include "framework/config/ini_stream.h"
 #include "framework/window/gdi_objects.h"
+#include "setup/features.h"
 #include "setup/install_log.h"
 
 SetupState::SetupState() = default;

@@ -12,6 +12,7 @@ class INIStream;
 class InstallLog;
 class ExtractProgress;
 struct TextMacro;
+class FeatureSet;
 
 enum : uint8_t { SETUP_LANG_ENGLISH = 0, SETUP_LANG_RUSSIAN = 1 };
 
@@ -95,6 +96,10 @@ public:
     std::unique_ptr<InstallLog> installLog;
     // The progress window of the installation step while it is open.
     ExtractProgress* progress = nullptr;
+    // The components and features of setup.ini, read once by SetupFeatures:
+    // the feature page changes their checks, the installation step walks
+    // them.
+    std::unique_ptr<FeatureSet> features;
 
     bool IsRussian() const { return language != SETUP_LANG_ENGLISH; }
 };
