@@ -111,6 +111,17 @@ protected:
         EXPECT_TRUE(log.Save());
         return folder;
     }
+    int TempCopies() const
+    {
+        int count = 0;
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA(tree.Path("tmp\\unrigger-*.exe").c_str(), &entry);
+        if (find == INVALID_HANDLE_VALUE) return 0;
+        do ++count;
+        while (FindNextFileA(find, &entry));
+        FindClose(find);
+        return count;
+    }
     std::string Record() const { return tree.Exists("record.txt") ? tree.Read("record.txt") : std::string(); }
     bool WaitForRecord(const char* text) const
     {
@@ -145,6 +156,14 @@ TEST_F(Uninstall, TheSecondStageIsAwaitedAndRemovesTheOldVersion)
     EXPECT_NE(text.find(" (derived uninstaller PID)\n  Waiting for derived uninstaller exit\n"), std::string::npos)
         << text;
     EXPECT_EQ(text.find("unrigger.exe returned 0 "), std::string::npos) << text;
+
+    // The next uninstall leaves only its own copy in the temporary folder.
+    EXPECT_EQ(TempCopies(), 1);
+    const std::string second = Install("old 2.0");
+    SetUninstallString("VOQ Uninst 2.0", "\"" + second + "\\unrigger.exe\"");
+    UninstallVersions(state, {{"2.0", true}});
+    EXPECT_FALSE(tree.Exists("old 2.0")) << Record();
+    EXPECT_EQ(TempCopies(), 1);
 }
 
 TEST_F(Uninstall, ASecondStageSlowerThanTheWaitLetsTheSetupGoOn)

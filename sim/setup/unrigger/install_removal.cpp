@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/base/dir_tree.h"
+
 namespace {
 
 
@@ -89,8 +91,10 @@ bool Allowed(const std::string& path, const LoggedInstall& log, const std::vecto
 {
     const std::string canonical = CanonicalPath(path);
     if (canonical.empty()) return false;
+    // A log that names a drive or share root as its folder is damaged: it
+    // would open the whole drive.
     const std::string folder = CanonicalPath(log.folder);
-    if (!folder.empty() && IsWithin(canonical, folder, true)) return true;
+    if (!folder.empty() && !IsDriveOrShareRoot(folder.c_str()) && IsWithin(canonical, folder, true)) return true;
     for (const std::string& p : programs) {
         const std::string root = CanonicalPath(p);
         if (!root.empty() && IsWithin(canonical, root, false)) return true;

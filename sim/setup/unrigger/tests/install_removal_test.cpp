@@ -182,4 +182,20 @@ TEST_F(Removal, RemovesWhatTheLogListsInReverseAndNothingOutside)
     EXPECT_LT(static_cast<size_t>(at("refused: 80000002\\SYSTEM\\VOQ-Unrig, Keep")), size) << all;
 }
 
+TEST_F(Removal, ALogWithoutAUsableFolderRemovesNoFile)
+{
+    tree.Write("victim.txt", "v");
+    const std::string victim = tree.Path("victim.txt");
+    for (const std::string& folder : {std::string(), std::string("relative"), victim.substr(0, 3), tree.Path("a\\..")}) {
+        LoggedInstall log;
+        log.folder = folder;
+        log.files = {victim};
+        const RemovalRecord record = RemoveLoggedInstall(log, {});
+        EXPECT_EQ(record, (RemovalRecord{"refused: " + victim})) << folder;
+        EXPECT_TRUE(Exists(victim)) << folder;
+    }
+    LoggedInstall missing;
+    EXPECT_FALSE(ReadLoggedInstall(tree.Path("none\\Setup.log").c_str(), missing));
+}
+
 }  // namespace

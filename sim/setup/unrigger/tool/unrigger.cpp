@@ -6,7 +6,8 @@
 //   "<copy>" /stage2 "<installation folder>" <stage 1 process id>
 // and ends with the copy's process id as its exit code. Stage 2 waits for
 // stage 1 to end (so that the registered program can be removed too),
-// reads that folder's Setup.log and removes what it lists.
+// reads that folder's Setup.log and removes what it lists. A copy cannot
+// remove itself: the next first stage removes the copies that have ended.
 //
 // Knobs from the environment, which the setup passes on:
 //   UNRIGGER_RECORD       a file to which both stages append their command
@@ -59,6 +60,20 @@ std::string FolderOf(const std::string& path)
     return at == std::string::npos ? std::string() : path.substr(0, at);
 }
 
+// Copies left by earlier runs: a second stage cannot delete its own file,
+// so each first stage removes those whose process has ended (a running
+// one cannot be deleted and stays).
+void RemoveEarlierCopies(const std::string& tempFolder)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((tempFolder + "\\unrigger-*.exe").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        DeleteFileA((tempFolder + "\\" + entry.cFileName).c_str());
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+}
+
 int StageOne()
 {
     const std::string forced = Environment("UNRIGGER_EXIT_CODE");
@@ -71,6 +86,7 @@ int StageOne()
     char name[64];
     std::snprintf(name, sizeof name, "unrigger-%lu.exe", static_cast<unsigned long>(GetCurrentProcessId()));
     const std::string tempFolder = FolderOf(std::string(temp) + "x");
+    RemoveEarlierCopies(tempFolder);
     const std::string copy = tempFolder + "\\" + name;
     if (!CopyFileA(self.c_str(), copy.c_str(), FALSE)) {
         Record("stage1: cannot copy to " + copy);
