@@ -111,7 +111,7 @@ bool WriteTestPackage(const std::string& folder, const TestPackageSpec& spec, st
 
 std::string ProductGroup(const TestPackageSpec& spec)
 {
-    return ShellFolder(kCsidlCommonPrograms) + "\\" + spec.name + (spec.multipleVersions ? " " + spec.version : "");
+    return ShellFolder(kCsidlCommonPrograms) + "\\" + spec.name + " " + spec.version;
 }
 
 void RemoveProductTraces(const TestPackageSpec& spec)

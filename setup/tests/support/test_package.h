@@ -35,8 +35,7 @@ bool WriteTestPackage(const std::string& folder, const TestPackageSpec& spec, st
 // Removes the product's HKLM keys (product and uninstall entries) and its
 // Start-menu group.
 void RemoveProductTraces(const TestPackageSpec& spec);
-// The Start-menu group of the product ("<name> <version>" with multiple
-// versions, else "<name>").
+// The Start-menu group of the product: "<name> <version>".
 std::string ProductGroup(const TestPackageSpec& spec);
 
 // The text of a log written in text mode, CR/LF as LF.
