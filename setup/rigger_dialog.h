@@ -19,6 +19,9 @@ public:
     int Execute() override;
 
     void SetupWindow() override;
+    // Stops the animation before the page goes.
+    void CleanupWindow() override;
+    // The base painting, then the banner when there is one.
     void EvPaint() override;
     // Asks "Are you sure you want to exit the setup?"; Yes ends with 2.
     void CmCancel() override;
@@ -31,6 +34,13 @@ public:
     SetupState& State() const { return state_; }
 
 private:
+    // Moves the page down below the banner and hides the title and the
+    // animation area.
+    void PlaceBannerRoom();
+    // Plays the page animation at the right of the animation area.
+    void StartAnimation();
+    void PaintBanner(HDC dc);
+
     bool firstPage_;
     SetupState& state_;
     struct Animation;

@@ -52,6 +52,10 @@ class INIStream {
   uint8_t Level() const { return level_; }
   bool IsLoaded() const { return loaded_; }
   bool IsReadOnly() const { return (flags_ & INI_READ_ONLY) != 0; }
+  // The file exists but is not in the stream whole: it could not be opened
+  // or read, or a nesting error stopped the parse (reported when it was
+  // found).
+  bool IsIncomplete() const { return unreadable_; }
   const std::string& FileName() const { return fileName_; }
   uint32_t NumberFormat() const { return numberFormat_; }
   void SetNumberFormat(uint32_t format) { numberFormat_ = format; }
