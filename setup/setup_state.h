@@ -11,6 +11,7 @@ class Bitmap;
 class INIStream;
 class InstallLog;
 class ExtractProgress;
+struct TextMacro;
 class FeatureSet;
 
 enum : uint8_t { SETUP_LANG_ENGLISH = 0, SETUP_LANG_RUSSIAN = 1 };
@@ -67,6 +68,14 @@ public:
     std::string programFolder;   // the setup program's folder, no trailing "\"
     uint8_t language = SETUP_LANG_ENGLISH;
     bool unattended = false;     // /Y
+    bool logging = false;        // /L (the setup log is open while it is on)
+    bool targetDirGiven = false; // /B set TARGETDIR: setup.ini gives no default
+    std::string programPath;     // the setup program's own path
+    std::string tempDir;         // TEMP, with a trailing "\"
+    std::string setupLogPath;    // <program>.log while logging is on
+    // The program's "$P"/"$V" table (null: none): the main flow points its
+    // values at the product's name and version once setup.ini is read.
+    TextMacro* textMacros = nullptr;
     bool rebootRequired = false;
     // The restart page's answer "restart now": the main flow restarts the
     // system (RestartSystem, setup/page_seams.h) once it has cleaned up.

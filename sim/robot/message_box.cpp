@@ -17,10 +17,14 @@ struct Search {
     HWND found;
 };
 
+// A static control: a dialog's group box may carry the id 0xFFFF (-1) too.
 HWND TextControl(HWND box)
 {
-    if (HWND text = GetDlgItem(box, kWindowsBoxText)) return text;
-    return GetDlgItem(box, kFrameworkBoxText);
+    for (int id : {kWindowsBoxText, kFrameworkBoxText}) {
+        HWND text = GetDlgItem(box, id);
+        if (text && ClassOf(text) == "Static") return text;
+    }
+    return nullptr;
 }
 
 BOOL CALLBACK Visit(HWND window, LPARAM context)

@@ -1,6 +1,7 @@
 // Message boxes: the Windows box (its text in static 0xFFFF) and the
 // framework's message dialog (its text in static 20539). Both are "#32770"
-// windows; a box is told from an ordinary dialog by that text control.
+// windows; a box is told from an ordinary dialog by that static text
+// control (a group box of id -1 does not count).
 #pragma once
 
 #include <windows.h>

@@ -184,6 +184,26 @@ TEST(Robot, AFailingStepNamesItsLineAndClosesTheDialog)
     }
 }
 
+// The dialog's group box has the id -1, which is the Windows box's text id:
+// the dialog is still no message box, and is not answered as one.
+TEST(Robot, ADialogWithAGroupBoxOfIdMinusOneIsNoMessageBox)
+{
+    robot::Transcript transcript;
+    robot::ScriptRunner runner(InProcess(), transcript);
+    std::string error;
+    ASSERT_TRUE(runner.Load("box 1 timeout 500\n", error)) << error;
+    DialogState state;
+    INT_PTR result;
+    {
+        robot::TimerDrive drive(runner);
+        result = RunTestDialog(state, 2000);
+    }
+    EXPECT_EQ(result, -2) << "left to the dialog's own safety bound";
+    EXPECT_FALSE(runner.Passed());
+    EXPECT_TRUE(runner.Boxes().empty());
+    EXPECT_EQ(transcript.Lines().front(), "FAIL line 1 (box 1 timeout 500): no message box within 500 ms");
+}
+
 // robot.exe beside the program: every send crosses a process; a click that
 // opens a modal box does not hold it.
 TEST(Robot, RobotExeDrivesTheDialogOfAnotherProcess)
