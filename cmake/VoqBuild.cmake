@@ -143,6 +143,17 @@ function(voq_add_unit_tests prefix dir)
   if(WIN32)
     file(GLOB support_rc CONFIGURE_DEPENDS "${dir}/tests/support/*.rc")
     list(APPEND support ${support_rc})
+    # The resource compiler's includes (bitmaps, animations, binary data)
+    # are not tracked by the build: a changed one must rebuild the scripts.
+    file(GLOB support_data CONFIGURE_DEPENDS "${dir}/tests/support/*")
+    list(FILTER support_data EXCLUDE REGEX "\\.(cpp|h|rc|py)$")
+    # ... nor the framework's shared resource scripts that they include.
+    file(GLOB shared_rc CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/framework/ui/fw_*.rc"
+         "${PROJECT_SOURCE_DIR}/framework/ui/bitmaps/*")
+    list(APPEND support_data ${shared_rc})
+    if(support_rc AND support_data)
+      set_property(SOURCE ${support_rc} APPEND PROPERTY OBJECT_DEPENDS ${support_data})
+    endif()
   endif()
   foreach(t IN LISTS tests)
     get_filename_component(stem "${t}" NAME_WE)
