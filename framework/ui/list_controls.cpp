@@ -433,7 +433,7 @@ bool ODListBox::EvEraseBkgnd(HDC dc)
     }
     // Rows on the parent's background: the area below them too.
     if (DrawFlags() & LIST_PARENT_BACKGROUND) {
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        FillParentBackground(GetHandle(), dc, client);
         return true;
     }
     return WTListBox::EvEraseBkgnd(dc);

@@ -7,6 +7,7 @@
 #include "framework/ui/dialog_module.h"
 #include "framework/ui/sidialog.h"
 #include "framework/window/gdi_objects.h"
+#include "framework/window/theme_library.h"
 #include "framework/window/window.h"
 #include "framework/window/window_text.h"
 
@@ -213,6 +214,12 @@ COLORREF ODList::RowBackground() const
     return GetSysColor(COLOR_WINDOW);
 }
 
+void FillParentBackground(HWND window, HDC dc, const RECT& r)
+{
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    if (ThemesActive() && window) theme::DrawThemeParentBackground(window, dc, &r);
+}
+
 void ODList::DrawRow(const DRAWITEMSTRUCT& item, const std::string& text)
 {
     if (static_cast<int>(item.itemID) < 0) return;
@@ -222,7 +229,7 @@ void ODList::DrawRow(const DRAWITEMSTRUCT& item, const std::string& text)
     const bool selected = !noSelection && (item.itemState & ODS_SELECTED);
     const COLORREF row = selected ? GetSysColor(COLOR_HIGHLIGHT) : RowBackground();
     if ((flags_ & LIST_PARENT_BACKGROUND) && !selected) {
-        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+        FillParentBackground(owner_.GetHandle(), dc, r);
     } else {
         Brush brush(row);
         FillRect(dc, &r, brush);

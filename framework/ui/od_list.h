@@ -42,6 +42,10 @@ bool ParseColour(const char* text, COLORREF& colour, const char** rest);
 ColumnCodes ParseColumnCodes(const std::string& field, bool codes);
 // A text that is one full-width line ("@" not followed by "@"): its text.
 bool FullWidthLine(const std::string& text, std::string* line = nullptr);
+// Fills `r` of `window`'s client area with what its parent shows there:
+// the parent draws it through the theme library while themes are active,
+// else (and under it, should the parent draw nothing) the dialog face colour.
+void FillParentBackground(HWND window, HDC dc, const RECT& r);
 std::vector<std::string> SplitFields(const std::string& text, char separator);
 
 class ODList : public ColumnHeaderFollower {

@@ -13,6 +13,7 @@
 #include "framework/ui/column_header.h"
 #include "framework/ui/di_combo_box.h"
 #include "framework/ui/di_list_box.h"
+#include "framework/ui/dialog_module.h"
 #include "framework/ui/ml_text.h"
 #include "framework/ui/framework_state.h"
 #include "framework/ui/list_controls.h"
@@ -90,6 +91,7 @@ public:
         item.rcItem = RECT{0, 0, w_, h_};
         list.DrawItem(item);
     }
+    HDC Dc() const { return dc_; }
     COLORREF At(int x, int y) const { return GetPixel(dc_, x, y) & 0xFFFFFF; }
     // The leftmost and rightmost x of a colour in [from, to); -1 when absent.
     int Leftmost(COLORREF colour, int from = 0, int to = -1) const
@@ -199,6 +201,52 @@ TEST(ODListText, CentredColumnsSegmentsAndFullWidthLines)
     EXPECT_GT(c.Leftmost(kGreen), c.Leftmost(kRed));
     c.Draw(*list, 4);
     EXPECT_GT(c.Rightmost(kRed), list->Widths().at(0));
+}
+
+// A parent that paints its whole client area in a colour of its own, as
+// its background and as its printed client area.
+class PaintedHost : public RecordingHost {
+public:
+    static constexpr COLORREF kPaint = RGB(40, 90, 160);
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
+    {
+        if (msg != WM_ERASEBKGND && msg != WM_PRINTCLIENT) return RecordingHost::WindowProc(msg, w, l);
+        RECT client{};
+        ::GetClientRect(GetHandle(), &client);
+        HBRUSH brush = CreateSolidBrush(kPaint);
+        FillRect(reinterpret_cast<HDC>(w), &client, brush);
+        DeleteObject(brush);
+        return 1;
+    }
+};
+
+bool ThemesOn() { return true; }
+bool ThemesOff() { return false; }
+
+TEST(ODListText, ParentBackgroundIsTheParentsUnderThemesAndTheFaceOtherwise)
+{
+    PaintedHost host;
+    ODListBox* list = MakeList(host, LIST_PARENT_BACKGROUND);
+    list->AddString("row");
+    const COLORREF face = GetSysColor(COLOR_BTNFACE) & 0xFFFFFF;
+    struct Case {
+        ThemesActiveHook hook;
+        COLORREF expected;
+    };
+    for (const Case& k : {Case{&ThemesOn, PaintedHost::kPaint}, Case{&ThemesOff, face}}) {
+        SetThemesActiveHook(k.hook);
+        Canvas c(400, 18);
+        c.Draw(*list, 0);
+        EXPECT_EQ(c.At(390, 2), k.expected);
+        // The area below the rows too.
+        Canvas below(400, 18);
+        EXPECT_TRUE(list->EvEraseBkgnd(below.Dc()));
+        EXPECT_EQ(below.At(200, 9), k.expected);
+        // A selected row keeps the highlight.
+        c.Draw(*list, 0, ODS_SELECTED);
+        EXPECT_EQ(c.At(390, 2), GetSysColor(COLOR_HIGHLIGHT) & 0xFFFFFF);
+    }
+    SetThemesActiveHook(nullptr);
 }
 
 TEST(ODListText, TheHeaderFollowsTheWidthsAndGivesTheColumns)
