@@ -16,6 +16,7 @@
 #include "framework/ui/dialog_module.h"
 #include "framework/ui/framework_state.h"
 #include "framework/ui/list_controls.h"
+#include "framework/ui/p_edit.h"
 #include "framework/ui/sdialog.h"
 #include "framework/ui/search_window.h"
 #include "framework/ui/tests/support/recording_host.h"
@@ -479,6 +480,59 @@ TEST(SmartDoubleClick, ChoosesOkOnlyWhenOnAndNotForAThreeStateBox)
         EXPECT_EQ(result, c.result) << c.button << " " << c.on;
     }
     SmartDoubleClickOption().SetValue(0);
+}
+
+// An edit control class that counts the keys its window procedure is given
+// before it hands them to the system's edit control.
+std::vector<WPARAM> g_editKeys;
+WNDPROC g_systemEdit = nullptr;
+
+LRESULT CALLBACK CountingEditProc(HWND window, UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg == WM_KEYDOWN) g_editKeys.push_back(w);
+    return CallWindowProcA(g_systemEdit, window, msg, w, l);
+}
+
+class ProbedEdit : public PEdit {
+public:
+    ProbedEdit(Window* parent, int id) : PEdit(parent, id, 64)
+    {
+        static const bool registered = [] {
+            WNDCLASSA c{};
+            if (!GetClassInfoA(nullptr, "EDIT", &c)) return false;
+            g_systemEdit = c.lpfnWndProc;
+            c.lpfnWndProc = &CountingEditProc;
+            c.lpszClassName = "VoqCountingEdit";
+            c.hInstance = GetModuleHandleA(nullptr);
+            c.style |= CS_GLOBALCLASS;
+            return RegisterClassA(&c) != 0;
+        }();
+        EXPECT_TRUE(registered);
+        Attr.style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
+        Attr.x = 10;
+        Attr.y = 10;
+        Attr.w = 200;
+        Attr.h = 24;
+    }
+    const char* ClassName() const override { return "VoqCountingEdit"; }
+};
+
+TEST(PEditKeys, EscapeNeverReachesTheEditControlOtherKeysDo)
+{
+    RecordingHost host;
+    ProbedEdit edit(&host, 970);
+    ASSERT_TRUE(edit.Create());
+    edit.SetText("abc");
+    edit.SetSelection(3, 3);
+    g_editKeys.clear();
+    edit.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+    edit.SendMessage(WM_KEYDOWN, VK_HOME, 0);
+    edit.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(g_editKeys, std::vector<WPARAM>{VK_HOME});
+    // Home did what the control does with it: the caret went to the start.
+    DWORD start = 0, end = 0;
+    edit.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
 }
 
 }  // namespace
