@@ -51,6 +51,13 @@ WTListBox::~WTListBox()
     }
 }
 
+void WTListBox::OnFindQuery(uint32_t event, ListQuery* query)
+{
+    if (event != kListQueryEvent || !query) return;
+    if (query->controlId != GetId() || query->owner != Parent()) return;
+    query->list = this;
+}
+
 void WTListBox::CleanupWindow()
 {
     if (search_) {

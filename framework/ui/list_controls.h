@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/base/ev_handler.h"
 #include "framework/ui/drag_source.h"
 #include "framework/ui/list_flags.h"
 #include "framework/ui/od_list.h"
@@ -19,6 +20,17 @@
 #include "framework/window/list_box.h"
 
 class ISWindow;
+class WTListBox;
+
+// A question broadcast as a custom event (code kListQueryEvent, first word
+// the query): the list with this control id and owner window answers by
+// storing itself in `list`.
+constexpr uint32_t kListQueryEvent = 14089;
+struct ListQuery {
+    int controlId;
+    const Window* owner;
+    WTListBox* list = nullptr;
+};
 
 // WM_VSCROLL steps for a wheel turn: `accumulated` is the summed delta
 // (reset by the caller when the answer is not 0), `lines` the lines per notch
@@ -29,7 +41,7 @@ struct WheelSteps {
 };
 WheelSteps WheelScrollSteps(int accumulated, UINT lines, int cap);
 
-class WTListBox : public ListBox, public PDragSource {
+class WTListBox : public ListBox, public PDragSource, public PEvHandler {
 public:
     WTListBox(Window* parent, int id, uint32_t listFlags = 0);
     // A list box created in code on its parent.
@@ -63,6 +75,12 @@ public:
 
     // The item number under a client point, -1 when none.
     int ItemFromPoint(POINT point) override;
+    // Answers a list query that names this list's id and parent.
+    void OnFindQuery(uint32_t event, ListQuery* query);
+    void OnCustomEvent(uint32_t code, uintptr_t first, uintptr_t) override
+    {
+        OnFindQuery(code, reinterpret_cast<ListQuery*>(first));
+    }
     ISWindow* SearchWindow() const { return search_; }
     // Looks `text` up from the first item and selects what it finds.
     void SearchFor(const std::string& text);

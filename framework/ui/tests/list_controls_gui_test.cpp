@@ -535,4 +535,27 @@ TEST(PEditKeys, EscapeNeverReachesTheEditControlOtherKeysDo)
     EXPECT_EQ(start, 0u);
 }
 
+TEST(ListQueryEvent, OnlyTheListWithTheIdAndOwnerAnswers)
+{
+    RecordingHost host, other;
+    auto* a = new WTListBox(&host, 980, 0, 0, 100, 80);
+    auto* b = new WTListBox(&host, 981, 0, 90, 100, 80);
+    auto* c = new WTListBox(&other, 980, 0, 0, 100, 80);
+    ASSERT_TRUE(a->Create() && b->Create() && c->Create());
+    auto ask = [](uint32_t code, int id, const Window* owner) {
+        ListQuery query{id, owner};
+        PEvHandlerDispatcher::OnCustomEvent(code, reinterpret_cast<uintptr_t>(&query), 0);
+        return query.list;
+    };
+    EXPECT_EQ(ask(kListQueryEvent, 980, &host), a);
+    EXPECT_EQ(ask(kListQueryEvent, 981, &host), b);
+    EXPECT_EQ(ask(kListQueryEvent, 980, &other), c);
+    EXPECT_EQ(ask(kListQueryEvent, 981, &other), nullptr);
+    EXPECT_EQ(ask(kListQueryEvent + 1, 980, &host), nullptr);
+    // A query word of null is ignored.
+    PEvHandlerDispatcher::OnCustomEvent(kListQueryEvent, 0, 0);
+    delete c;
+    EXPECT_EQ(ask(kListQueryEvent, 980, &other), nullptr);
+}
+
 }  // namespace
