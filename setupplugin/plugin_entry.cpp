@@ -37,7 +37,7 @@ std::string ReadDebuggerName(PluginState& plugin)
 
 }  // namespace
 
-int32_t RunPlugin(const PlugInBlockView* block)
+int32_t RunPlugin(const PlugInBlock* block)
 {
     PluginState* plugin = Plugin();
     if (!plugin || !block) return -1;
@@ -64,7 +64,7 @@ int32_t RunPlugin(const PlugInBlockView* block)
     return result;
 }
 
-extern "C" int32_t __stdcall Execute(const PlugInBlockView* block)
+extern "C" int32_t __stdcall Execute(const PlugInBlock* block)
 {
     // Nothing may escape into the setup program.
     try {

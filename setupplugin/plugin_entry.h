@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "setupplugin/plugin_block_view.h"
+#include "setup/plugin_block.h"
 
-extern "C" int32_t __stdcall Execute(const PlugInBlockView* block);
+extern "C" int32_t __stdcall Execute(const PlugInBlock* block);
 
 // Execute's work, for a caller that catches.
-int32_t RunPlugin(const PlugInBlockView* block);
+int32_t RunPlugin(const PlugInBlock* block);

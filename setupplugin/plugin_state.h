@@ -10,7 +10,7 @@
 #include "framework/base/path.h"
 #include "framework/config/ini_stream.h"
 #include "framework/config/poption.h"
-#include "setupplugin/plugin_block_view.h"
+#include "setup/plugin_block.h"
 
 enum : uint32_t {
     CTRL_CCS2_FOLDER = 20599,
@@ -25,7 +25,7 @@ enum : uint32_t {
 };
 
 struct PluginState {
-    const PlugInBlockView* block = nullptr;  // valid only during Execute
+    const PlugInBlock* block = nullptr;  // valid only during Execute
     std::string title;                       // "<product name> Installation"
     std::string debuggerName;
     // The folder of the plug-in's own file (with its trailing "\"): the file

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/base/tests/support/temp_tree.h"
+#include "setup/tests/support/end_explorers.h"
 #include "setup/tests/support/system_readback.h"
 #include "setup/tests/support/test_package.h"
 
@@ -60,27 +61,6 @@ long RunProgram(const std::string& commandLine, const std::string& outputFile)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;
-}
-
-// Ends the explorer windows that the run opened on the Start-menu group:
-// the explorer processes of this prefix started after `since` (the desktop's
-// own started with the prefix).
-void EndExplorersStartedAfter(const FILETIME& since)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (_stricmp(entry.szExeFile, "explorer.exe") != 0) continue;
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
-        if (!process) continue;
-        FILETIME created, exited, kernel, user;
-        if (GetProcessTimes(process, &created, &exited, &kernel, &user) && CompareFileTime(&created, &since) > 0)
-            TerminateProcess(process, 0);
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
 }
 
 class RiggerExe : public ::testing::Test {

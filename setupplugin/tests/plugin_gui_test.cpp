@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "sim/robot/robot.h"
-#include "setupplugin/plugin_block_view.h"
+#include "setup/plugin_block.h"
 #include "setupplugin/tests/support/host_fixture.h"
 
 namespace {
 
-using ExecuteEntry = int32_t(__stdcall*)(const PlugInBlockView*);
+using ExecuteEntry = int32_t(__stdcall*)(const PlugInBlock*);
 
 constexpr const char* kTitle = "Korvan VOQ-TMS Setup";
 constexpr const char* kTitleRu = "\323\361\362\340\355\356\342\352\340 VOQ-TMS \364\350\360\354\373 Korvan";
@@ -134,7 +134,7 @@ protected:
         EXPECT_NE(entry, nullptr);
         const std::string targetDir = tree_.Path("target");
         const std::string setupFolder = tree_.Root();
-        PlugInBlockView block{kProduct, "VOQ Emulator", "VOQ Simulator", targetDir.c_str(), &UnexpectedSetupMessage,
+        PlugInBlock block{kProduct, "VOQ Emulator", "VOQ Simulator", targetDir.c_str(), &UnexpectedSetupMessage,
                               setupFolder.c_str(), language, &RecordLog};
         if (entry) {
             robot::TimerDrive drive(runner);

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "setup/tests/support/end_explorers.h"
 #include "sim/ccs/host_install.h"
 
 namespace {
@@ -53,27 +54,6 @@ bool IsFile(const std::string& path)
 {
     const DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The setup opens its Start-menu group in an explorer window, which would
-// outlive the test (and hold its output): the explorer processes started
-// after `since` are ended (the desktop's own started with the prefix).
-void EndExplorersStartedAfter(const FILETIME& since)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (_stricmp(entry.szExeFile, "explorer.exe") != 0) continue;
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
-        if (!process) continue;
-        FILETIME created, exited, kernel, user;
-        if (GetProcessTimes(process, &created, &exited, &kernel, &user) && CompareFileTime(&created, &since) > 0)
-            TerminateProcess(process, 0);
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
 }
 
 class Process {
