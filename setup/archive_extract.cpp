@@ -8,7 +8,7 @@
 #include "framework/base/timer.h"
 #include "framework/ui/message.h"
 #include "framework/ui/ml_text.h"
-#include "setup/archive_api.h"
+#include "setup/archive_handle.h"
 #include "setup/archive_names.h"
 #include "setup/install_log.h"
 #include "setup/setup_messages.h"
@@ -17,29 +17,6 @@
 namespace {
 
 std::vector<char> Buffer(const std::string& text) { return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1); }
-
-// Closes the archive on every way out.
-class OpenArchive {
-public:
-    explicit OpenArchive(HANDLE handle) : handle_(handle) {}
-    ~OpenArchive()
-    {
-        if (handle_) RARCloseArchive(handle_);
-    }
-    OpenArchive(const OpenArchive&) = delete;
-    OpenArchive& operator=(const OpenArchive&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-std::string FromOem(const char* text)
-{
-    std::string out(text);
-    if (!out.empty()) OemToCharA(out.c_str(), out.data());
-    return out;
-}
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -102,7 +79,7 @@ int ExtractArchive(SetupState& state, const char* archive, const char* destinati
     RAROpenArchiveData openData{};
     openData.ArcName = arcName.data();
     openData.OpenMode = RAR_OM_EXTRACT;
-    OpenArchive handle(RAROpenArchive(&openData));
+    ArchiveHandle handle(RAROpenArchive(&openData));
     if (!handle.Get() || openData.OpenResult != 0) {
         ShowMessageById(SETUP_MSG_OPEN_ARCHIVE, path.c_str());
         return 0;
@@ -121,7 +98,7 @@ int ExtractArchive(SetupState& state, const char* archive, const char* destinati
             return 0;
         }
         header.FileName[sizeof header.FileName - 1] = '\0';
-        const std::string name = FromOem(header.FileName);
+        const std::string name = ArchiveNameFromOem(header.FileName);
         const std::string target = std::string(destination) + "\\" + name;
         if (!IsSafeEntryName(name.c_str()) || target.size() >= MAX_PATH) {
             ShowMessageById(SETUP_MSG_EXTRACT_FILE, name.c_str(), "unsafe file name");

@@ -3,35 +3,8 @@
 #include <vector>
 
 #include "framework/ui/message.h"
-#include "setup/archive_api.h"
+#include "setup/archive_handle.h"
 #include "setup/setup_messages.h"
-
-namespace {
-
-// Closes the archive on every way out.
-class ListedArchive {
-public:
-    explicit ListedArchive(HANDLE handle) : handle_(handle) {}
-    ~ListedArchive()
-    {
-        if (handle_) RARCloseArchive(handle_);
-    }
-    ListedArchive(const ListedArchive&) = delete;
-    ListedArchive& operator=(const ListedArchive&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-std::string FromOem(const char* text)
-{
-    std::string out(text);
-    if (!out.empty()) OemToCharA(out.c_str(), out.data());
-    return out;
-}
-
-}  // namespace
 
 std::string ComponentArchivePath(const std::string& programFolder, const std::string& name)
 {
@@ -47,7 +20,7 @@ bool ListComponentArchive(Component& component)
     RAROpenArchiveData openData{};
     openData.ArcName = arcName.data();
     openData.OpenMode = RAR_OM_LIST;
-    ListedArchive handle(RAROpenArchive(&openData));
+    ArchiveHandle handle(RAROpenArchive(&openData));
     if (!handle.Get() || openData.OpenResult != 0) {
         ShowMessageById(SETUP_MSG_OPEN_ARCHIVE, component.archivePath.c_str());
         return false;
@@ -64,6 +37,6 @@ bool ListComponentArchive(Component& component)
         }
         header.FileName[sizeof header.FileName - 1] = '\0';
         component.unpackedSize += header.UnpSize;
-        component.entries.push_back(FromOem(header.FileName));
+        component.entries.push_back(ArchiveNameFromOem(header.FileName));
     }
 }

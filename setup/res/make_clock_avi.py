@@ -37,22 +37,23 @@ def frame(step):
     return bytes(pixels)
 
 
-def main(path):
+def write_avi(path, width, height, colours, frames, usec=125000):
+    """An uncompressed 8-bit AVI of `frames` (bottom-up rows of palette
+    indexes), `colours` the palette's first entries as BGR0 bytes."""
     palette = bytearray(256 * 4)
-    palette[0:4] = bytes((255, 255, 255, 0))  # white (BGR0)
-    palette[4:8] = bytes((128, 64, 0, 0))     # dark blue rim
-    palette[8:12] = bytes((0, 0, 192, 0))     # red hand
-    bih = struct.pack("<IiiHHIIiiII", 40, W, H, 1, 8, 0, W * H, 0, 0, 256, 0) + bytes(palette)
-    usec = 125000
-    avih = struct.pack("<IIIIIIIIII4I", usec, W * H * 8, 0, 0x10, FRAMES, 0, 1, W * H, W, H, 0, 0, 0, 0)
-    strh = struct.pack("<4s4sIHHIIIIIIIIhhhh", b"vids", b"DIB ", 0, 0, 0, 0, 1, 8, 0, FRAMES, W * H, 0xFFFFFFFF, 0,
-                       0, 0, W, H)
+    for i, colour in enumerate(colours):
+        palette[i * 4:i * 4 + 4] = bytes(colour)
+    size = width * height
+    count = len(frames)
+    bih = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, size, 0, 0, 256, 0) + bytes(palette)
+    avih = struct.pack("<IIIIIIIIII4I", usec, size * 8, 0, 0x10, count, 0, 1, size, width, height, 0, 0, 0, 0)
+    strh = struct.pack("<4s4sIHHIIIIIIIIhhhh", b"vids", b"DIB ", 0, 0, 0, 0, 1, 8, 0, count, size, 0xFFFFFFFF, 0,
+                       0, 0, width, height)
     hdrl = lst(b"hdrl", chunk(b"avih", avih) + lst(b"strl", chunk(b"strh", strh) + chunk(b"strf", bih)))
     movi_body = b""
     index = b""
     offset = 4
-    for i in range(FRAMES):
-        data = frame(i)
+    for data in frames:
         index += struct.pack("<4sIII", b"00db", 0x10, offset, len(data))
         c = chunk(b"00db", data)
         movi_body += c
@@ -60,6 +61,13 @@ def main(path):
     body = b"AVI " + hdrl + lst(b"movi", movi_body) + chunk(b"idx1", index)
     with open(path, "wb") as f:
         f.write(b"RIFF" + struct.pack("<I", len(body)) + body)
+
+
+def main(path):
+    colours = [(255, 255, 255, 0),  # white (BGR0)
+               (128, 64, 0, 0),     # dark blue rim
+               (0, 0, 192, 0)]      # red hand
+    write_avi(path, W, H, colours, [frame(i) for i in range(FRAMES)])
 
 
 if __name__ == "__main__":

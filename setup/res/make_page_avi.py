@@ -1,14 +1,13 @@
 #!/usr/bin/env python3
 """Writes pages.avi: the animation at the top of the setup pages, a debug pod
 whose lamp runs along its front in eight steps. 48 x 32, uncompressed 8-bit
-frames, no sound: the form the system's media window plays. The RIFF writing
+frames, no sound: the form the system's media window plays. The AVI writing
 is the busy clock's (make_clock_avi.py)."""
 import os
-import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_clock_avi import chunk, lst  # noqa: E402
+from make_clock_avi import write_avi  # noqa: E402
 
 W, H = 48, 32
 FRAMES = 8
@@ -34,29 +33,11 @@ def frame(step):
 
 
 def main(path):
-    palette = bytearray(256 * 4)
-    palette[0:4] = bytes((255, 255, 255, 0))   # white (BGR0)
-    palette[4:8] = bytes((96, 48, 0, 0))       # dark blue frame
-    palette[8:12] = bytes((200, 200, 200, 0))  # grey body
-    palette[12:16] = bytes((0, 176, 0, 0))     # green lamp
-    bih = struct.pack("<IiiHHIIiiII", 40, W, H, 1, 8, 0, W * H, 0, 0, 256, 0) + bytes(palette)
-    usec = 125000
-    avih = struct.pack("<IIIIIIIIII4I", usec, W * H * 8, 0, 0x10, FRAMES, 0, 1, W * H, W, H, 0, 0, 0, 0)
-    strh = struct.pack("<4s4sIHHIIIIIIIIhhhh", b"vids", b"DIB ", 0, 0, 0, 0, 1, 8, 0, FRAMES, W * H, 0xFFFFFFFF, 0,
-                       0, 0, W, H)
-    hdrl = lst(b"hdrl", chunk(b"avih", avih) + lst(b"strl", chunk(b"strh", strh) + chunk(b"strf", bih)))
-    movi_body = b""
-    index = b""
-    offset = 4
-    for i in range(FRAMES):
-        data = frame(i)
-        index += struct.pack("<4sIII", b"00db", 0x10, offset, len(data))
-        c = chunk(b"00db", data)
-        movi_body += c
-        offset += len(c)
-    body = b"AVI " + hdrl + lst(b"movi", movi_body) + chunk(b"idx1", index)
-    with open(path, "wb") as f:
-        f.write(b"RIFF" + struct.pack("<I", len(body)) + body)
+    colours = [(255, 255, 255, 0),  # white (BGR0)
+               (96, 48, 0, 0),      # dark blue frame
+               (200, 200, 200, 0),  # grey body
+               (0, 176, 0, 0)]      # green lamp
+    write_avi(path, W, H, colours, [frame(i) for i in range(FRAMES)])
 
 
 if __name__ == "__main__":
