@@ -13,18 +13,6 @@
 
 namespace {
 
-std::string ReadFileBytes(const char* path)
-{
-    std::string out;
-    if (FILE* f = fopen(path, "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-        fclose(f);
-    }
-    return out;
-}
-
 HWND AnimationOf(const SMSControl& busy)
 {
     if (!busy.Scope().Box()) return nullptr;

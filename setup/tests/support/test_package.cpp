@@ -56,18 +56,6 @@ std::string BuiltFile(const std::string& name)
     return folder.substr(0, folder.find_last_of('\\') + 1) + name;
 }
 
-std::string ReadFileBytes(const std::string& path)
-{
-    std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
-
 bool WriteTestPackage(const std::string& folder, const TestPackageSpec& spec, std::string& error)
 {
     // The uninstaller stand-in when it is built, so that a later version's

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/base/tests/support/temp_tree.h"  // ReadFileBytes
 #include "sim/setup/rar4/rar4_writer.h"
 
 struct TestPackageSpec {
@@ -27,7 +28,6 @@ struct TestPackageSpec {
 
 // The built programs and libraries (beside the running test).
 std::string BuiltFile(const std::string& name);
-std::string ReadFileBytes(const std::string& path);
 
 // Writes the package into `folder` (which must exist); false with `error`.
 bool WriteTestPackage(const std::string& folder, const TestPackageSpec& spec, std::string& error);

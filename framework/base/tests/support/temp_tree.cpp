@@ -29,16 +29,18 @@ void TempTree::Write(const std::string& relative, const std::string& bytes) cons
     fclose(f);
 }
 
-std::string TempTree::Read(const std::string& relative) const
+std::string TempTree::Read(const std::string& relative) const { return ReadFileBytes(Path(relative)); }
+
+std::string ReadFileBytes(const std::string& path)
 {
-    std::string text;
-    FILE* f = fopen(Path(relative).c_str(), "rb");
-    if (!f) return text;
+    std::string bytes;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return bytes;
     char buffer[4096];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
     fclose(f);
-    return text;
+    return bytes;
 }
 
 bool TempTree::Exists(const std::string& relative) const

@@ -18,3 +18,6 @@ public:
 private:
     std::string root_;
 };
+
+// The whole file's bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
