@@ -26,6 +26,23 @@ uint32_t ap_read_sel(dap_regset& set, uint32_t reg, uint32_t apsel)
     return set.rdbuff.get();
 }
 
+uint32_t posted_result(dap_regset& set)
+{
+    if (!set.swd())
+        return set.posted_jtag;
+    rw_dp_reg& ap = set.apacc;
+    if (ap.read_waiter.state != waiter_state::valid) {
+        raise_error(set.record(), rc::swd_ack_unknown);
+        return 0;
+    }
+    if (ap.bad_read_parity()) {
+        set.record().set_param(0, ap.wire_ack());
+        raise_error(set.record(), rc::dp_invalid_ack);
+        return 0;
+    }
+    return ap.data();
+}
+
 void ap_write_sel(dap_regset& set, uint32_t value, uint32_t reg, uint32_t apsel)
 {
     select_bank(set, reg, apsel);

@@ -169,12 +169,14 @@ private:
 };
 
 // JTAG: the ACK captured by a request scan, kept apart from the scan
-// register's in image (the collecting scan of the same batch fills that).
+// register's in image (the collecting scan of the same batch fills that),
+// with the data it captured.
 class jtag_ack_probe : public synchro {
 public:
     explicit jtag_ack_probe(jtag& engine) : engine_(engine) {}
     void complete(uint32_t position) override;
     uint32_t wire_ack = 0;
+    uint32_t data = 0;
 
 private:
     jtag& engine_;
@@ -209,6 +211,9 @@ public:
     dpacc_reg select;
     dpacc_reg rdbuff;
     jtag_ack_probe request_ack;
+    // JTAG: what the first scan of the last jtag_read that the DP took
+    // captured: the result of the transaction before that read.
+    uint32_t posted_jtag = 0;
 };
 
 // AP access; the forms without an AP number take it from bits 8-15 of reg.
@@ -220,6 +225,12 @@ void ap_write_sel(dap_regset& set, uint32_t value, uint32_t reg, uint32_t apsel)
 // JTAG: the result of the read the DP last took, captured by DPACC scans of
 // an RDBUFF read until one answers OK.
 uint32_t jtag_collect(dap_regset& set);
+// Right after an AP read (ap_read, ap_read_sel): the result of the AP read
+// before it, which that read's own transfer returned as it was issued (JTAG
+// the capture of the request the DP took, Serial Wire the data phase).
+// Serial Wire data with a wrong parity raises 0x0D390054.
+uint32_t posted_result(dap_regset& set);
+
 // JTAG: a DP or AP register read in one exchange: the read request on
 // request_reg and the collecting RDBUFF scan go in one batch; a request the
 // DP ignored (WAIT) is issued again, a result not ready yet collected again.

@@ -34,6 +34,7 @@ void rw_dp_reg::jtag_scan(uint32_t mode, synchro* capture)
 void jtag_ack_probe::complete(uint32_t position)
 {
     wire_ack = engine_.working.bits_at(position, 3);
+    data = engine_.working.bits_at(position + 3, 32);
     synchro::complete(position);
 }
 
@@ -55,6 +56,7 @@ uint32_t jtag_read(dap_regset& set, rw_dp_reg& request_reg, uint32_t address)
     rw_dp_reg& dp = set.dpacc;
     error_record& record = set.record();
     set.rdbuff.forget();
+    bool posted_seen = false;
     for (uint32_t attempt = 1;; ++attempt) {
         request_reg.prepare(1, 0, address);
         set.request_ack.reset();
@@ -66,6 +68,13 @@ uint32_t jtag_read(dap_regset& set, rw_dp_reg& request_reg, uint32_t address)
         if (set.request_ack.state != waiter_state::valid) {
             raise_error(record, rc::swd_ack_unknown);
             return 0;
+        }
+        // The first scan the DP takes captures the result of the transaction
+        // before this read: the request, or, when the DP ignored that, the
+        // collecting scan after it.
+        if (!posted_seen && (taken == dp::jtag_wire_ok || ack == dp::ack::jtag_ok)) {
+            set.posted_jtag = taken == dp::jtag_wire_ok ? set.request_ack.data : value;
+            posted_seen = true;
         }
         if (taken == dp::jtag_wire_ok) {
             if (ack == dp::ack::jtag_ok)

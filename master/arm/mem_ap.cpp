@@ -42,10 +42,12 @@ void mem_ap::write_word(uint32_t value, uint32_t address)
     wait_idle();
 }
 
-uint32_t mem_ap::wait_idle()
+uint32_t mem_ap::wait_idle(uint32_t* posted)
 {
     for (uint32_t i = 0; i < dp::poll_attempts; ++i) {
         const uint32_t csw = read_ap(dp::ap_csw);
+        if (i == 0 && posted != nullptr)
+            *posted = posted_result(regs);
         check_sticky_errors(regs);
         if ((csw & dp::csw_device_en) != 0)
             return csw;

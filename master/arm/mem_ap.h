@@ -10,8 +10,9 @@
 //  - wait_idle polls at most 300 times and then raises 0x0D390053.
 //  - Block transfers run the pod scripts, many words per exchange; a block
 //    read reads exactly the words asked for (its last word, and the last
-//    before each TAR wrap, is collected through RDBUFF, never by posting a
-//    read of the word after it).
+//    before each TAR wrap, is the posted result that the CSW read of the
+//    following wait returns, never got by posting a read of the word after
+//    it).
 #pragma once
 
 #include <cstdint>
@@ -41,8 +42,10 @@ public:
     uint32_t read_word(uint32_t address);
     void write_word(uint32_t value, uint32_t address);
     // Polls CSW until the AP reports its device enabled, checking the sticky
-    // errors after every read; returns the CSW read last.
-    uint32_t wait_idle();
+    // errors after every read; returns the CSW read last. posted, when
+    // given, takes the result of the AP read before the wait, which the
+    // first CSW read returns as it is issued.
+    uint32_t wait_idle(uint32_t* posted = nullptr);
 
     // count words from address into buffer; TAR is written again where the
     // address wraps (wrap mask). Words go through the recorded scripts.
@@ -77,9 +80,8 @@ private:
     // posted through the DRW read script: both queued with their checkers,
     // no exchange of their own.
     void start_run(uint32_t address, bool posted_read);
-    // The last word of a run of posted reads, collected without a further
-    // DRW read (which would read the word after it).
-    uint32_t collect_last();
+    // Ends the batch unless nothing is left in it.
+    void send_pending();
     uint32_t read_ap(uint32_t reg) { return ap_read_sel(regs, reg, ap); }
     void write_ap(uint32_t value, uint32_t reg) { ap_write_sel(regs, value, reg, ap); }
 };

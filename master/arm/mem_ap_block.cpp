@@ -24,12 +24,13 @@ void mem_ap::make_room(uint32_t request_units, uint32_t reply_units, uint32_t en
         raise_error(regs.record(), rc::command_too_long);
 }
 
-uint32_t mem_ap::collect_last()
+void mem_ap::send_pending()
 {
-    if (!regs.swd())
-        return jtag_collect(regs);
-    regs.rdbuff.forget();
-    return regs.rdbuff.get();
+    // A JTAG write is exchanged as it is checked: the batch may hold nothing
+    // left to send, and an empty batch would cost an exchange for nothing.
+    trn_prot& prot = regs.prot();
+    if (prot.request_length() != 0 || !prot.log().empty())
+        prot.end_batch();
 }
 
 void mem_ap::start_run(uint32_t address, bool posted_read)
@@ -77,8 +78,6 @@ void mem_ap::read_block(uint32_t* buffer, uint32_t count, uint32_t address)
 
     for (uint32_t done = 0; done < count;) {
         // One run of words up to the end or to where TAR wraps.
-        if (done != 0)
-            wait_idle();
         const uint32_t to_wrap = ((wrap_mask & ~3u) - (address & wrap_mask & ~3u)) / 4 + 1;
         const uint32_t n = count - done < to_wrap ? count - done : to_wrap;
 
@@ -95,15 +94,18 @@ void mem_ap::read_block(uint32_t* buffer, uint32_t count, uint32_t address)
                                   swd ? (position & 0xFFFFu) | dp::pos_whole_frame : position + c.offset,
                                   &data);
         }
-        buffer[done + n - 1] = collect_last();
+        // The run's last word is the posted result that the CSW read of the
+        // wait after the run returns: no read of the word after it, and no
+        // exchange of its own (the wait's first exchange carries the run).
+        uint32_t& last = buffer[done + n - 1];
         done += n;
         address += 4 * n;
+        wait_idle(&last);
     }
 
-    wait_idle();
     write_ap((csw & csw_low_bits) | csw_size_word, dp::ap_csw);
     regs.engine.enter_idle();
-    prot.end_batch();
+    send_pending();
 }
 
 void mem_ap::write_block(const uint32_t* buffer, uint32_t count, uint32_t address)
@@ -138,7 +140,7 @@ void mem_ap::write_block(const uint32_t* buffer, uint32_t count, uint32_t addres
     wait_idle();
     write_ap(written & ~csw_increment, dp::ap_csw);
     regs.engine.enter_idle();
-    prot.end_batch();
+    send_pending();
 }
 
 } // namespace mst

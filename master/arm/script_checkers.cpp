@@ -5,6 +5,11 @@ namespace mst {
 void script_checker::complete(uint32_t position)
 {
     rw_dp_reg& ap = regs_.apacc;
+    // The APACC's own read may wait later in the same batch (the request of
+    // the AP read that follows the scripts): it must still find itself
+    // pending when its entry comes, or it would keep a script's frame as
+    // its acknowledge.
+    const uint32_t own_state = ap.read_waiter.state;
     ap.read_waiter.state = waiter_state::read_pending;
     ap.complete(position);
     const uint32_t ack = ap.acknowledge();
@@ -16,6 +21,8 @@ void script_checker::complete(uint32_t position)
         return;
     }
     take(ap.data());
+    if (own_state == waiter_state::read_pending)
+        ap.read_waiter.state = own_state;
     synchro::complete(position);
 }
 
