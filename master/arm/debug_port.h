@@ -151,6 +151,8 @@ public:
     void set(uint32_t v);
     void set_if_changed(uint32_t v);
     void forget() { reset(); }
+    // The value a read outside this register's own path brought in.
+    void known(uint32_t v);
 
     const char* name;
     uint32_t value = 0;
@@ -211,6 +213,7 @@ public:
     dpacc_reg select;
     dpacc_reg rdbuff;
     jtag_ack_probe request_ack;
+    jtag_ack_probe pair_ack;
     // JTAG: what the first scan of the last jtag_read that the DP took
     // captured: the result of the transaction before that read.
     uint32_t posted_jtag = 0;
@@ -244,6 +247,18 @@ void abort_transfer(dap_regset& set);
 // written back; Serial Wire: ABORT := 0x1E) and raises 0xFFFF, which
 // delivers a collected code if there is one.
 void check_sticky_errors(dap_regset& set);
+// The same for a STAT value already read.
+void check_sticky_value(dap_regset& set, uint32_t stat);
+
+// JTAG: an AP or DP register read on first_reg and a DP register read in one
+// exchange: the second request collects the first read's result, an RDBUFF
+// scan the second's. True with both values when the DP took all three
+// scans; false when it ignored one (WAIT), and the caller reads them again
+// one by one (only for registers without read side effects). posted_seen:
+// set when a scan the DP took captured the result of the transaction before
+// the pair, which is then in set.posted_jtag.
+bool jtag_read_pair(dap_regset& set, rw_dp_reg& first_reg, uint32_t first_address,
+                    uint32_t second_address, uint32_t& first, uint32_t& second, bool& posted_seen);
 
 // Powers the debug and system domains up and readies the MEM-AP at apsel
 // (32-bit accesses, no increment); the batch is sent.

@@ -97,6 +97,49 @@ uint32_t jtag_read(dap_regset& set, rw_dp_reg& request_reg, uint32_t address)
     }
 }
 
+bool jtag_read_pair(dap_regset& set, rw_dp_reg& first_reg, uint32_t first_address,
+                    uint32_t second_address, uint32_t& first, uint32_t& second, bool& posted_seen)
+{
+    rw_dp_reg& dp = set.dpacc;
+    error_record& record = set.record();
+    set.rdbuff.forget();
+    posted_seen = false;
+    first_reg.prepare(1, 0, first_address);
+    set.request_ack.reset();
+    first_reg.jtag_scan(scan_mode::exchange, &set.request_ack);
+    dp.prepare(1, 0, second_address);
+    set.pair_ack.reset();
+    dp.jtag_scan(scan_mode::exchange, &set.pair_ack);
+    dp.prepare(1, 0, dp::addr_rdbuff);
+    uint32_t ack = 0;
+    const uint32_t last = dp.read_value(ack);  // the batch goes out here
+    if (set.request_ack.state != waiter_state::valid || set.pair_ack.state != waiter_state::valid) {
+        raise_error(record, rc::swd_ack_unknown);
+        return false;
+    }
+    const uint32_t taken[2] = {set.request_ack.wire_ack, set.pair_ack.wire_ack};
+    for (uint32_t a : taken) {
+        if (a != dp::jtag_wire_ok && a != dp::jtag_wire_wait) {
+            record.set_param(0, a);
+            raise_error(record, rc::dp_invalid_ack);
+            return false;
+        }
+    }
+    // The first scan the DP took captured the result before the pair.
+    if (taken[0] == dp::jtag_wire_ok)
+        set.posted_jtag = set.request_ack.data;
+    else if (taken[1] == dp::jtag_wire_ok)
+        set.posted_jtag = set.pair_ack.data;
+    else if (ack == dp::ack::jtag_ok)
+        set.posted_jtag = last;
+    posted_seen = taken[0] == dp::jtag_wire_ok || taken[1] == dp::jtag_wire_ok || ack == dp::ack::jtag_ok;
+    if (taken[0] != dp::jtag_wire_ok || taken[1] != dp::jtag_wire_ok || ack != dp::ack::jtag_ok)
+        return false;
+    first = set.pair_ack.data;
+    second = last;
+    return true;
+}
+
 void rw_dp_reg::check_jtag_result(uint32_t result)
 {
     error_record& record = set_.record();

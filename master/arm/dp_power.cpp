@@ -40,9 +40,10 @@ void abort_transfer(dap_regset& set)
         set.abort_scan.queue_request(0, dp::abort_dapabort, dp::addr_abort);
 }
 
-void check_sticky_errors(dap_regset& set)
+void check_sticky_errors(dap_regset& set) { check_sticky_value(set, fresh_stat(set)); }
+
+void check_sticky_value(dap_regset& set, uint32_t stat)
 {
-    const uint32_t stat = fresh_stat(set);
     if ((stat & sticky_flags(set)) == 0)
         return;
     clear_sticky(set, stat);

@@ -18,7 +18,8 @@ dap_regset::dap_regset(jtag& jtag_engine, chain_device& device)
       stat(*this, dp::addr_ctrl_stat, "(1) STAT"),
       select(*this, dp::addr_select, "(1) SELECT"),
       rdbuff(*this, dp::addr_rdbuff, "(1) RDBUFF"),
-      request_ack(jtag_engine)
+      request_ack(jtag_engine),
+      pair_ack(jtag_engine)
 {
 }
 
@@ -31,6 +32,7 @@ void dap_regset::forget_all()
     for (dpacc_reg* r : {&abort, &dpidr, &ctrl, &stat, &select, &rdbuff})
         r->forget();
     request_ack.reset();
+    pair_ack.reset();
 }
 
 dpacc_reg::dpacc_reg(dap_regset& set, uint32_t dp_address, const char* register_name)
@@ -88,6 +90,14 @@ void dpacc_reg::read()
     dp.check_result(result);
     dp.swd_data_phase();
     set_.prot().log().take_over_read(*this, &dp.read_waiter);
+}
+
+void dpacc_reg::known(uint32_t v)
+{
+    value = v;
+    unverified_ = false;
+    bad_parity_ = false;
+    state = waiter_state::valid;
 }
 
 void dpacc_reg::verify()

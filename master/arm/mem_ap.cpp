@@ -42,13 +42,41 @@ void mem_ap::write_word(uint32_t value, uint32_t address)
     wait_idle();
 }
 
+uint32_t mem_ap::poll_csw(uint32_t* posted)
+{
+    if (regs.swd()) {
+        const uint32_t csw = read_ap(dp::ap_csw);
+        if (posted != nullptr)
+            *posted = posted_result(regs);
+        check_sticky_errors(regs);
+        return csw;
+    }
+    // JTAG: CSW and STAT in one exchange, STAT's request collecting CSW.
+    regs.select.set_if_changed((dp::ap_csw & 0xF0u) | (ap << 24));
+    uint32_t csw = 0;
+    uint32_t stat = 0;
+    bool seen = false;
+    const bool whole = jtag_read_pair(regs, regs.apacc, dp::ap_csw, dp::addr_ctrl_stat, csw, stat, seen);
+    const uint32_t before = regs.posted_jtag;
+    if (whole) {
+        regs.stat.known(stat);
+        if (posted != nullptr)
+            *posted = before;
+        check_sticky_value(regs, stat);
+        return csw;
+    }
+    // The DP ignored a scan of the pair: the two reads again, one by one.
+    csw = read_ap(dp::ap_csw);
+    if (posted != nullptr)
+        *posted = seen ? before : regs.posted_jtag;
+    check_sticky_errors(regs);
+    return csw;
+}
+
 uint32_t mem_ap::wait_idle(uint32_t* posted)
 {
     for (uint32_t i = 0; i < dp::poll_attempts; ++i) {
-        const uint32_t csw = read_ap(dp::ap_csw);
-        if (i == 0 && posted != nullptr)
-            *posted = posted_result(regs);
-        check_sticky_errors(regs);
+        const uint32_t csw = poll_csw(i == 0 ? posted : nullptr);
         if ((csw & dp::csw_device_en) != 0)
             return csw;
     }

@@ -80,6 +80,8 @@ private:
     // posted through the DRW read script: both queued with their checkers,
     // no exchange of their own.
     void start_run(uint32_t address, bool posted_read);
+    // One poll of wait_idle: CSW read, then the sticky error check.
+    uint32_t poll_csw(uint32_t* posted);
     // Ends the batch unless nothing is left in it.
     void send_pending();
     uint32_t read_ap(uint32_t reg) { return ap_read_sel(regs, reg, ap); }
