@@ -44,6 +44,18 @@ uint32_t rw_dp_reg::jtag_checked(uint32_t rnw, uint32_t data, uint32_t address)
     return read_with_retry();
 }
 
+namespace {
+
+// A read request scanned in exchange mode, its capture kept by probe.
+void probed_read(rw_dp_reg& reg, uint32_t address, jtag_ack_probe& probe)
+{
+    reg.prepare(1, 0, address);
+    probe.reset();
+    reg.jtag_scan(scan_mode::exchange, &probe);
+}
+
+} // namespace
+
 uint32_t jtag_collect(dap_regset& set)
 {
     set.dpacc.prepare(1, 0, dp::addr_rdbuff);
@@ -58,9 +70,7 @@ uint32_t jtag_read(dap_regset& set, rw_dp_reg& request_reg, uint32_t address)
     set.rdbuff.forget();
     bool posted_seen = false;
     for (uint32_t attempt = 1;; ++attempt) {
-        request_reg.prepare(1, 0, address);
-        set.request_ack.reset();
-        request_reg.jtag_scan(scan_mode::exchange, &set.request_ack);
+        probed_read(request_reg, address, set.request_ack);
         dp.prepare(1, 0, dp::addr_rdbuff);
         uint32_t ack = 0;
         const uint32_t value = dp.read_value(ack);  // the batch goes out here
@@ -104,12 +114,8 @@ bool jtag_read_pair(dap_regset& set, rw_dp_reg& first_reg, uint32_t first_addres
     error_record& record = set.record();
     set.rdbuff.forget();
     posted_seen = false;
-    first_reg.prepare(1, 0, first_address);
-    set.request_ack.reset();
-    first_reg.jtag_scan(scan_mode::exchange, &set.request_ack);
-    dp.prepare(1, 0, second_address);
-    set.pair_ack.reset();
-    dp.jtag_scan(scan_mode::exchange, &set.pair_ack);
+    probed_read(first_reg, first_address, set.request_ack);
+    probed_read(dp, second_address, set.pair_ack);
     dp.prepare(1, 0, dp::addr_rdbuff);
     uint32_t ack = 0;
     const uint32_t last = dp.read_value(ack);  // the batch goes out here
