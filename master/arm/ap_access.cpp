@@ -18,12 +18,18 @@ uint32_t ap_read_sel(dap_regset& set, uint32_t reg, uint32_t apsel)
     select_bank(set, reg, apsel);
     if (!set.swd())
         return jtag_read(set, set.apacc, reg);
+    swd_ap_read_request(set, reg);
+    return set.rdbuff.get();
+}
+
+void swd_ap_read_request(dap_regset& set, uint32_t reg)
+{
     // The data of this transfer is the result of the AP read before it; the
     // read's own result waits in RDBUFF, whose read has no side effect. The
     // AP register is read once.
     set.apacc.transfer_with_retry(1, 0, reg);
     set.rdbuff.forget();
-    return set.rdbuff.get();
+    set.rdbuff.start_read();
 }
 
 uint32_t posted_result(dap_regset& set)
@@ -41,6 +47,19 @@ uint32_t posted_result(dap_regset& set)
         return 0;
     }
     return ap.data();
+}
+
+void ap_post_read_sel(dap_regset& set, uint32_t reg, uint32_t apsel)
+{
+    select_bank(set, reg, apsel);
+    if (!set.swd()) {
+        set.apacc.jtag_checked(1, 0, reg);
+        return;
+    }
+    rw_dp_reg& ap = set.apacc;
+    ap.transfer_with_retry(1, 0, reg);
+    set.prot().log().take_over_read(set.unused_data, &ap.read_waiter);
+    ap.read_waiter.state = waiter_state::valid;
 }
 
 void ap_write_sel(dap_regset& set, uint32_t value, uint32_t reg, uint32_t apsel)

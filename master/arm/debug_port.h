@@ -148,6 +148,10 @@ public:
     void complete(uint32_t position) override;
 
     uint32_t get();
+    // Starts a read when the value is invalid and leaves it pending: over
+    // Serial Wire its data phase then rides with the next transfer's request
+    // phase; get() fetches it only if no exchange has brought it in.
+    void start_read();
     void set(uint32_t v);
     void set_if_changed(uint32_t v);
     void forget() { reset(); }
@@ -214,6 +218,10 @@ public:
     dpacc_reg rdbuff;
     jtag_ack_probe request_ack;
     jtag_ack_probe pair_ack;
+    // Serial Wire: takes the data phase of an AP read whose data nobody
+    // asked for (ap_post_read_sel), so that the APACC's next request in the
+    // same batch completes as its own.
+    synchro unused_data;
     // JTAG: what the first scan of the last jtag_read that the DP took
     // captured: the result of the transaction before that read.
     uint32_t posted_jtag = 0;
@@ -223,6 +231,13 @@ public:
 uint32_t ap_read(dap_regset& set, uint32_t reg);
 void ap_write(dap_regset& set, uint32_t value, uint32_t reg);
 uint32_t ap_read_sel(dap_regset& set, uint32_t reg, uint32_t apsel);
+// The AP read issued and taken, its result left posted: the next AP read
+// returns it as it is issued (posted_result).
+void ap_post_read_sel(dap_regset& set, uint32_t reg, uint32_t apsel);
+// Serial Wire, the bank already selected: the AP read and the RDBUFF read
+// that collects its result, that one left pending (set.rdbuff.get() gives
+// the value; the next transfer's request phase brings it in).
+void swd_ap_read_request(dap_regset& set, uint32_t reg);
 void ap_write_sel(dap_regset& set, uint32_t value, uint32_t reg, uint32_t apsel);
 
 // JTAG: the result of the read the DP last took, captured by DPACC scans of

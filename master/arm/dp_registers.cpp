@@ -33,6 +33,7 @@ void dap_regset::forget_all()
         r->forget();
     request_ack.reset();
     pair_ack.reset();
+    unused_data.reset();
 }
 
 dpacc_reg::dpacc_reg(dap_regset& set, uint32_t dp_address, const char* register_name)
@@ -59,9 +60,13 @@ void dpacc_reg::complete(uint32_t position)
     if (state != waiter_state::read_pending)
         return;
     // The DPACC's in image is shared by every DP read of the batch: take the
-    // value, its ACK and its parity now, in reply order.
+    // value, its ACK and its parity now, in reply order. A DPACC read still
+    // pending is the request of a later DP read in the same batch: it must
+    // find itself pending when its own entry comes.
+    const bool later_read = dp.read_waiter.state == waiter_state::read_pending;
     dp.take_reply(position);
-    dp.read_waiter.state = waiter_state::valid;
+    if (!later_read)
+        dp.read_waiter.state = waiter_state::valid;
     value = dp.data();
     wire_ack_ = dp.wire_ack();
     bad_parity_ = dp.bad_read_parity();
@@ -90,6 +95,15 @@ void dpacc_reg::read()
     dp.check_result(result);
     dp.swd_data_phase();
     set_.prot().log().take_over_read(*this, &dp.read_waiter);
+    // The data phase's entry is this register's now; the DPACC keeps the
+    // acknowledge it checked, and a later read of it is a new request.
+    dp.read_waiter.state = waiter_state::valid;
+}
+
+void dpacc_reg::start_read()
+{
+    if (state == waiter_state::invalid)
+        read();
 }
 
 void dpacc_reg::known(uint32_t v)
@@ -114,8 +128,7 @@ void dpacc_reg::verify()
 
 uint32_t dpacc_reg::get()
 {
-    if (state == waiter_state::invalid)
-        read();
+    start_read();
     if (state == waiter_state::read_pending)
         set_.prot().end_batch();
     if (unverified_)

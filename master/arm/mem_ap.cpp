@@ -26,33 +26,50 @@ uint32_t mem_ap::read_word(uint32_t address)
     const uint32_t csw = read_ap(dp::ap_csw);
     const uint32_t wanted = (csw & 0xFFFFFFC8u) | csw_size_word;
     if (wanted != csw)
-        write_ap(wanted, dp::ap_csw);
-    write_ap(address, dp::ap_tar);
-    const uint32_t value = read_ap(dp::ap_drw);
-    wait_idle();
+        write_csw(wanted);
+    // DRW is read once: its result is the posted one that the wait's first
+    // CSW read returns. With the scripts in the pod, TAR and the read go
+    // with the wait's first exchange, retried there.
+    if (scripts.recorded != 0) {
+        start_run(address, true);
+    } else {
+        write_ap(address, dp::ap_tar);
+        post_read_ap(dp::ap_drw);
+    }
+    uint32_t value = 0;
+    wait_idle(&value);
     return value;
 }
 
 void mem_ap::write_word(uint32_t value, uint32_t address)
 {
     const uint32_t csw = read_ap(dp::ap_csw);
-    write_ap((csw & 0xFFFFFFC0u) | csw_size_word, dp::ap_csw);
-    write_ap(address, dp::ap_tar);
-    write_ap(value, dp::ap_drw);
+    write_csw((csw & 0xFFFFFFC0u) | csw_size_word);
+    if (scripts.recorded != 0) {
+        start_run(address, false);
+        script_drw_write(value);
+    } else {
+        write_ap(address, dp::ap_tar);
+        write_ap(value, dp::ap_drw);
+    }
     wait_idle();
 }
 
 uint32_t mem_ap::poll_csw(uint32_t* posted)
 {
+    regs.select.set_if_changed((dp::ap_csw & 0xF0u) | (ap << 24));
     if (regs.swd()) {
-        const uint32_t csw = read_ap(dp::ap_csw);
+        // The RDBUFF read that collects CSW comes in with STAT's request.
+        swd_ap_read_request(regs, dp::ap_csw);
         if (posted != nullptr)
             *posted = posted_result(regs);
-        check_sticky_errors(regs);
+        regs.stat.forget();
+        const uint32_t stat = regs.stat.get();
+        const uint32_t csw = regs.rdbuff.get();
+        check_sticky_value(regs, stat);
         return csw;
     }
     // JTAG: CSW and STAT in one exchange, STAT's request collecting CSW.
-    regs.select.set_if_changed((dp::ap_csw & 0xF0u) | (ap << 24));
     uint32_t csw = 0;
     uint32_t stat = 0;
     bool seen = false;

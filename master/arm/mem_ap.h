@@ -80,11 +80,22 @@ private:
     // posted through the DRW read script: both queued with their checkers,
     // no exchange of their own.
     void start_run(uint32_t address, bool posted_read);
+    // IR := APACC (JTAG) and the TAP in Run-Test/Idle, where the scripts run.
+    void ready_scripts();
+    // The TAR write script patched with value (JTAG: for any register of the
+    // selected bank), queued with its checker.
+    void script_ap_write(uint32_t value, uint32_t reg);
+    // The DRW write script patched with word, queued with its checker.
+    void script_drw_write(uint32_t word);
+    // CSW := value: over JTAG once the scripts are recorded through the TAR
+    // write script, sent with what follows; otherwise an AP write.
+    void write_csw(uint32_t value);
     // One poll of wait_idle: CSW read, then the sticky error check.
     uint32_t poll_csw(uint32_t* posted);
     // Ends the batch unless nothing is left in it.
     void send_pending();
     uint32_t read_ap(uint32_t reg) { return ap_read_sel(regs, reg, ap); }
+    void post_read_ap(uint32_t reg) { ap_post_read_sel(regs, reg, ap); }
     void write_ap(uint32_t value, uint32_t reg) { ap_write_sel(regs, value, reg, ap); }
 };
 

@@ -33,36 +33,77 @@ void mem_ap::send_pending()
         prot.end_batch();
 }
 
-void mem_ap::start_run(uint32_t address, bool posted_read)
+void mem_ap::ready_scripts()
+{
+    // The scripts run with the debug port's IR holding APACC and the TAP in
+    // Run-Test/Idle.
+    if (!regs.swd())
+        regs.owner.instruction_register().set(regs.apacc.ir_code);
+    regs.engine.enter_idle();
+}
+
+void mem_ap::script_ap_write(uint32_t value, uint32_t reg)
 {
     trn_prot& prot = regs.prot();
     const bool swd = regs.swd();
-    // The scripts run with the debug port's IR holding APACC and the TAP in
-    // Run-Test/Idle.
-    if (!swd)
-        regs.owner.instruction_register().set(regs.apacc.ir_code);
-    regs.engine.enter_idle();
-
     const script_capture& w = scripts.write_capture;
     uint16_t units[8] = {};
-    const uint32_t n = write_patch_units(swd, address, w.offset, w.units, units, 8, dp::ap_tar);
+    const uint32_t n = write_patch_units(swd, value, w.offset, w.units, units, 8, reg);
     make_room(patch_units(n) + run_word_units, w.units, 1);
     prot.req_block16(units, n, script_cmd::patch | (scripts.tar_data << 12));
-    uint32_t position = prot.next_reply_position();
+    const uint32_t position = prot.next_reply_position();
     prot.req_word(script_cmd::run | (scripts.tar_write << 12));
     prot.add_reply_units(w.units);
     prot.log().queue_read(idle, swd ? (position & 0xFFFFu) | dp::pos_request : position + w.offset,
                           &idle);
+}
+
+void mem_ap::write_csw(uint32_t value)
+{
+    // Over JTAG the TAR write script's patch holds the whole request, so the
+    // same script writes CSW: checked in the pod, it goes out with the batch
+    // that follows instead of an exchange of its own. A Serial Wire patch
+    // holds only the data, so there the write is a transfer of its own.
+    if (regs.swd() || scripts.recorded == 0) {
+        write_ap(value, dp::ap_csw);
+        return;
+    }
+    ready_scripts();
+    script_ap_write(value, dp::ap_csw);
+}
+
+void mem_ap::start_run(uint32_t address, bool posted_read)
+{
+    trn_prot& prot = regs.prot();
+    const bool swd = regs.swd();
+    ready_scripts();
+    script_ap_write(address, dp::ap_tar);
     if (!posted_read)
         return;
     // The first DRW read only posts: its data are the result of the access
     // before it; only its acknowledge is checked.
     const script_capture& r = scripts.read_capture;
     make_room(run_word_units, r.units, 1);
-    position = prot.next_reply_position();
+    const uint32_t position = prot.next_reply_position();
     prot.req_word(script_cmd::run | (scripts.drw_read << 12));
     prot.add_reply_units(r.units);
     prot.log().queue_read(idle, swd ? (position & 0xFFFFu) | dp::pos_request : position + r.offset,
+                          &idle);
+}
+
+void mem_ap::script_drw_write(uint32_t word)
+{
+    trn_prot& prot = regs.prot();
+    const bool swd = regs.swd();
+    const script_capture& c = scripts.write_capture;
+    uint16_t units[8] = {};
+    const uint32_t n = write_patch_units(swd, word, c.offset, c.units, units, 8);
+    make_room(patch_units(n) + run_word_units, c.units, 1);
+    prot.req_block16(units, n, script_cmd::patch | (scripts.drw_data << 12));
+    const uint32_t position = prot.next_reply_position();
+    prot.req_word(script_cmd::run | (scripts.drw_write << 12));
+    prot.add_reply_units(c.units);
+    prot.log().queue_read(idle, swd ? (position & 0xFFFFu) | dp::pos_request : position + c.offset,
                           &idle);
 }
 
@@ -74,7 +115,7 @@ void mem_ap::read_block(uint32_t* buffer, uint32_t count, uint32_t address)
     const bool swd = regs.swd();
     // The CSW the wait read last is the one to change.
     const uint32_t csw = wait_idle();
-    write_ap((csw & csw_low_bits) | csw_word_increment, dp::ap_csw);
+    write_csw((csw & csw_low_bits) | csw_word_increment);
 
     for (uint32_t done = 0; done < count;) {
         // One run of words up to the end or to where TAR wraps.
@@ -116,20 +157,11 @@ void mem_ap::write_block(const uint32_t* buffer, uint32_t count, uint32_t addres
     const bool swd = regs.swd();
     const uint32_t csw = wait_idle();
     const uint32_t written = (csw & csw_low_bits) | csw_word_increment;
-    write_ap(written, dp::ap_csw);
+    write_csw(written);
     start_run(address, false);
 
-    const script_capture& c = scripts.write_capture;
     for (uint32_t i = 0; i < count; ++i) {
-        uint16_t units[8] = {};
-        const uint32_t n = write_patch_units(swd, buffer[i], c.offset, c.units, units, 8);
-        make_room(patch_units(n) + run_word_units, c.units, 1);
-        prot.req_block16(units, n, script_cmd::patch | (scripts.drw_data << 12));
-        const uint32_t position = prot.next_reply_position();
-        prot.req_word(script_cmd::run | (scripts.drw_write << 12));
-        prot.add_reply_units(c.units);
-        prot.log().queue_read(idle, swd ? (position & 0xFFFFu) | dp::pos_request : position + c.offset,
-                              &idle);
+        script_drw_write(buffer[i]);
         address += 4;
         if ((address & wrap_mask) == 0 && i + 1 < count) {
             wait_idle();

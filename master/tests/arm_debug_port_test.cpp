@@ -258,6 +258,22 @@ TEST(ArmDebugPort, SwdTargetThatNeverAnswersGivesInvalidAcknowledgeSeven)
     EXPECT_EQ(rig.record.param[0], 7u);
 }
 
+TEST(ArmDebugPort, SwdReadLeftPendingKeepsTheNextReadsAcknowledgeItsOwn)
+{
+    // RDBUFF's data phase rides with DPIDR's request; the target gives no
+    // acknowledge to that request, which must be seen as such.
+    arm_rig rig(true);
+    const uint32_t code = rig.run([&] {
+        rig.device.regs.rdbuff.forget();
+        rig.device.regs.rdbuff.start_read();
+        rig.pod.dap.no_response = true;
+        rig.device.regs.dpidr.forget();
+        rig.device.regs.dpidr.get();
+    });
+    EXPECT_EQ(code, rc::dp_invalid_ack);
+    EXPECT_EQ(rig.record.param[0], 7u);
+}
+
 TEST(ArmDebugPort, JtagDpReadIsRepeatedWhenItsRequestWasIgnored)
 {
     arm_rig rig(false);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
 #include <vector>
 
 #include "master/tests/support/arm_rig.h"
@@ -18,6 +19,31 @@ const char* wire_name(bool swd) { return swd ? "SWD" : "JTAG"; }
 
 constexpr uint32_t ram = 0x20000100;
 constexpr uint32_t demcr = 0xE000EDFC;
+
+// Scripts recorded and downloaded as identification does.
+void download_scripts(arm_rig& rig)
+{
+    ASSERT_EQ(rig.run([&] {
+                  rig.device.ap.record_scripts();
+                  rig.device.list.flush_list(rig.prot);
+                  rig.prot.end_batch();
+              }),
+              0u);
+    ASSERT_EQ(rig.pod.lists_stored, 1u);
+}
+
+// Single words go through the TAR and DRW scripts once the scripts are in
+// the pod, and through AP transfers of their own before.
+struct word_path {
+    bool swd;
+    bool scripts;
+};
+constexpr word_path word_paths[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+
+std::string path_name(const word_path& p)
+{
+    return std::string(wire_name(p.swd)) + (p.scripts ? " with scripts" : " without scripts");
+}
 
 } // namespace
 
@@ -35,8 +61,11 @@ TEST(ArmMemAp, SelectApSetsWordSizeReadsBaseAndEnablesTrace)
 
 TEST(ArmMemAp, WordsWrittenAreReadBackOnceEach)
 {
-    for (bool swd : wires) {
+    for (const word_path& path : word_paths) {
+        const bool swd = path.swd;
         arm_rig rig(swd);
+        if (path.scripts)
+            download_scripts(rig);
         rig.pod.dap.ap.memory[ram + 4] = 0xA5A5A5A5;
         uint32_t back = 0, other = 0;
         ASSERT_EQ(rig.run([&] {
@@ -45,19 +74,33 @@ TEST(ArmMemAp, WordsWrittenAreReadBackOnceEach)
                       other = rig.device.ap.read_word(ram + 4);
                   }),
                   0u)
-            << wire_name(swd);
-        EXPECT_EQ(rig.pod.dap.ap.memory[ram], 0xDEADBEEFu) << wire_name(swd);
-        EXPECT_EQ(back, 0xDEADBEEFu) << wire_name(swd);
-        EXPECT_EQ(other, 0xA5A5A5A5u) << wire_name(swd);
-        EXPECT_EQ(rig.pod.dap.ap.reads[ram], 1u) << wire_name(swd);
-        EXPECT_EQ(rig.pod.dap.ap.reads[ram + 4], 1u) << wire_name(swd);
+            << path_name(path);
+        EXPECT_EQ(rig.pod.dap.ap.memory[ram], 0xDEADBEEFu) << path_name(path);
+        EXPECT_EQ(back, 0xDEADBEEFu) << path_name(path);
+        EXPECT_EQ(other, 0xA5A5A5A5u) << path_name(path);
+        EXPECT_EQ(rig.pod.dap.ap.reads[ram], 1u) << path_name(path);
+        EXPECT_EQ(rig.pod.dap.ap.reads[ram + 4], 1u) << path_name(path);
+        EXPECT_EQ(rig.pod.scripts_run != 0, path.scripts) << path_name(path);
+
+        // A word read costs the CSW read (its value decides the CSW write)
+        // and the wait, which brings the word; over JTAG with the scripts,
+        // TAR and the read ride with the wait's first exchange. Serial Wire
+        // waits for each transfer's acknowledge before its data phase.
+        const unsigned before = rig.pod.exchanges;
+        ASSERT_EQ(rig.run([&] { back = rig.device.ap.read_word(ram); }), 0u) << path_name(path);
+        EXPECT_EQ(back, 0xDEADBEEFu) << path_name(path);
+        const unsigned cost = path.scripts ? (swd ? 7u : 2u) : (swd ? 9u : 4u);
+        EXPECT_EQ(rig.pod.exchanges - before, cost) << path_name(path);
     }
 }
 
 TEST(ArmMemAp, WordsSurviveWaitsOnEveryAccess)
 {
-    for (bool swd : wires) {
+    for (const word_path& path : word_paths) {
+        const bool swd = path.swd;
         arm_rig rig(swd);
+        if (path.scripts)
+            download_scripts(rig);
         rig.pod.dap.waits_after_ap = 3;
         uint32_t back = 0;
         ASSERT_EQ(rig.run([&] {
@@ -66,32 +109,35 @@ TEST(ArmMemAp, WordsSurviveWaitsOnEveryAccess)
                       back = rig.device.ap.read_word(ram);
                   }),
                   0u)
-            << wire_name(swd);
-        EXPECT_EQ(rig.pod.dap.ap.memory[ram], 0x01020304u) << wire_name(swd);
-        EXPECT_EQ(rig.pod.dap.ap.memory[ram + 4], 0x05060708u) << wire_name(swd);
-        EXPECT_EQ(back, 0x01020304u) << wire_name(swd);
+            << path_name(path);
+        EXPECT_EQ(rig.pod.dap.ap.memory[ram], 0x01020304u) << path_name(path);
+        EXPECT_EQ(rig.pod.dap.ap.memory[ram + 4], 0x05060708u) << path_name(path);
+        EXPECT_EQ(back, 0x01020304u) << path_name(path);
     }
 }
 
 TEST(ArmMemAp, BusErrorIsReportedNotReturnedAndTheNextCallWorks)
 {
-    for (bool swd : wires) {
+    for (const word_path& path : word_paths) {
+        const bool swd = path.swd;
         arm_rig rig(swd);
+        if (path.scripts)
+            download_scripts(rig);
         rig.pod.dap.ctrl_stat = dp::ctrl_power_up;
         rig.pod.dap.ap.bus_error_from = 0x60000000;
         rig.pod.dap.ap.bus_error_to = 0x60001000;
         rig.pod.dap.ap.memory[ram] = 0x77777777;
         uint32_t value = 0;
         EXPECT_EQ(rig.run([&] { value = rig.device.ap.read_word(0x60000010); }), rc::plain_deliver)
-            << wire_name(swd);
+            << path_name(path);
         EXPECT_EQ(value, 0u);
-        EXPECT_EQ(rig.pod.dap.ctrl_stat & dp::sticky_swd, 0u) << wire_name(swd);
+        EXPECT_EQ(rig.pod.dap.ctrl_stat & dp::sticky_swd, 0u) << path_name(path);
         // JTAG clears through CTRL/STAT, Serial Wire through ABORT.
-        EXPECT_EQ(rig.pod.dap.aborts.empty(), !swd) << wire_name(swd);
+        EXPECT_EQ(rig.pod.dap.aborts.empty(), !swd) << path_name(path);
         EXPECT_EQ(rig.run([&] { rig.device.ap.write_word(1, 0x60000020); }), rc::plain_deliver)
-            << wire_name(swd);
-        ASSERT_EQ(rig.run([&] { value = rig.device.ap.read_word(ram); }), 0u) << wire_name(swd);
-        EXPECT_EQ(value, 0x77777777u) << wire_name(swd);
+            << path_name(path);
+        ASSERT_EQ(rig.run([&] { value = rig.device.ap.read_word(ram); }), 0u) << path_name(path);
+        EXPECT_EQ(value, 0x77777777u) << path_name(path);
     }
 }
 
@@ -105,18 +151,6 @@ TEST(ArmMemAp, ApThatNeverReportsItselfEnabledTimesOut)
 }
 
 namespace {
-
-// Scripts recorded and downloaded as identification does.
-void download_scripts(arm_rig& rig)
-{
-    ASSERT_EQ(rig.run([&] {
-                  rig.device.ap.record_scripts();
-                  rig.device.list.flush_list(rig.prot);
-                  rig.prot.end_batch();
-              }),
-              0u);
-    ASSERT_EQ(rig.pod.lists_stored, 1u);
-}
 
 void fill(arm_rig& rig, uint32_t address, uint32_t words)
 {
@@ -187,10 +221,12 @@ TEST(ArmMemApBlocks, BlockReadManyWordsPerExchange)
         // the AP waits and CSW changes around the run (each a reply the next
         // step needs; Serial Wire checks each acknowledge first). The last
         // word comes with the CSW read of the wait after the run; over JTAG
-        // each poll of the wait reads CSW and STAT in one exchange.
-        EXPECT_EQ(rig.pod.exchanges - before, swd ? 15u : 5u) << wire_name(swd);
-        // TAR, the posted read, then one run per word but the last.
-        EXPECT_EQ(rig.pod.scripts_run, 257u) << wire_name(swd);
+        // each poll of the wait reads CSW and STAT in one exchange, and CSW
+        // is written by a script in the run's batch.
+        EXPECT_EQ(rig.pod.exchanges - before, swd ? 13u : 4u) << wire_name(swd);
+        // TAR, the posted read, then one run per word but the last; over
+        // JTAG the CSW write first.
+        EXPECT_EQ(rig.pod.scripts_run, swd ? 257u : 258u) << wire_name(swd);
     }
 }
 
@@ -231,8 +267,8 @@ TEST(ArmMemApBlocks, LongBlockWriteSpansBatchesWithoutLosingAWord)
             << wire_name(swd);
         for (uint32_t i = 0; i < words.size(); ++i)
             ASSERT_EQ(rig.pod.dap.ap.memory[address + 4 * i], words[i]) << wire_name(swd) << " " << i;
-        // TAR, then one run per word.
-        EXPECT_EQ(rig.pod.scripts_run, 401u);
+        // TAR, then one run per word; over JTAG the CSW write first.
+        EXPECT_EQ(rig.pod.scripts_run, swd ? 401u : 402u) << wire_name(swd);
     }
 }
 
