@@ -17,8 +17,9 @@
 //  - ideal_exch: the fewest exchanges per call the two buffers permit for
 //    the units this transfer sent and received (control requests alone);
 //  - log_exch: the fewest the 280-entry pending log permits for the waiters
-//    the call queued (one per word); forced_exch: the larger bound plus one
-//    exchange per 4 KB TAR run, whose AP wait must see the CSW first;
+//    the call queued (one per word);
+//  - forced_exch: the fewest exchanges the call's own steps leave (see
+//    forced_exchanges below); exch/forced: exchanges per call against it;
 //  - B/s@125us, B/s@1ms: bytes per second the link would carry at that
 //    latency per exchange plus the wire time at the fastest clock
 //    (18 MHz); bound@125us, bound@1ms: the same with ideal_exch exchanges,
@@ -86,6 +87,7 @@ uint64_t log_entries_sent = 0;
 uint32_t counting_send(const void* data, uint32_t byte_count)
 {
     log_entries_sent += mst::the_prot().log().size();
+    if (getenv("TRACE")) fprintf(stderr, "\n[%u]", byte_count / 2);
     return sim::SendTargetRequest(data, byte_count);
 }
 
@@ -138,6 +140,67 @@ struct setup {
     sim::TransportBinding binding{pod};
     std::unique_ptr<mst::master> master;
 };
+
+// What the steps of a memory call cost in exchanges at the least, beyond
+// what the buffers hold. Three rules set them:
+//  - a value that decides the next step is back before that step is sent:
+//    the port ID of the attach check before the call; CSW (bit 6) and STAT
+//    (the sticky check) of each AP wait; the CSW that a single word's access
+//    reads first to make the CSW it writes;
+//  - Serial Wire: a transfer outside the pod scripts sends its request
+//    phase and waits for the acknowledge before its data phase (one
+//    exchange each, shared only with what went before it); an AP read is
+//    posted, so its value needs a second transfer (RDBUFF);
+//  - a block transfer ends with its batch sent, after the final wait and
+//    CSW write; at each TAR wrap the wait comes before TAR is written again,
+//    so a run's words never share a batch with the next run's.
+// JTAG requests are checked by their own captures, so everything else rides
+// in the batch of the next value needed.
+struct step_costs {
+    double attach;      // the port ID read (Serial Wire: request, then value)
+    double first_wait;  // the AP wait before the block's CSW write
+    double csw_write;   // the block's CSW write (JTAG: in the first run's batch)
+    double run_wait;    // the AP wait after a run, past what rides with its last batch
+    double end_csw;     // the final CSW write and the batch sent
+    double word_read;   // a single word: CSW read, then TAR, DRW and the wait
+    double word_write;  // CSW read, CSW write, then TAR, DRW and the wait
+};
+// JTAG: CSW and STAT of a wait in one exchange; a word's CSW read, then the
+// rest with the wait.
+constexpr step_costs jtag_steps{1, 1, 0, 0, 1, 2, 2};
+// Serial Wire: a wait is CSW, RDBUFF and STAT requests and STAT's value; a
+// word's CSW read is its request, RDBUFF's, and the value; the final CSW
+// write its acknowledge, then the batch.
+constexpr step_costs swd_steps{2, 4, 1, 3, 2, 7, 8};
+
+// The fewest exchanges of one read_memory or write_memory call of bytes on
+// the halted M3 (4 KB TAR runs) at a 4 KB aligned address: the steps above
+// plus, for each run, the fewest batches its words' units need, at the
+// units per block word this call sent and received. A read of more than
+// two 1 KB blocks reads all words but the last as a block, the last with a
+// single word read, then polls the status (a DHCSR word read); a 1 KB read
+// is one cache block, 256 words as a block. A write sends all words but
+// the last as a block and the last as a single word.
+double forced_exchanges(bool swd, bool write, uint32_t bytes, double request_per_word,
+                        double reply_per_word, double entries_per_word)
+{
+    const step_costs& c = swd ? swd_steps : jtag_steps;
+    const bool cached = !write && bytes <= 1024;
+    const uint32_t block_words = cached ? bytes / 4 : bytes / 4 - 1;
+    double n = c.attach + c.first_wait + c.csw_write + c.end_csw;
+    for (uint32_t done = 0; done < block_words; done += 1024) {
+        const double words = std::min<uint32_t>(1024, block_words - done);
+        n += std::max({std::ceil(words * request_per_word / batch_request_units),
+                       std::ceil(words * reply_per_word / batch_reply_units),
+                       std::ceil(words * entries_per_word / mst::pending_log::capacity), 1.0});
+        n += c.run_wait;
+    }
+    if (write)
+        n += c.word_write;
+    else if (!cached)
+        n += 2 * c.word_read;
+    return n;
+}
 
 bool is_batch(const std::vector<uint16_t>& request)
 {
@@ -216,11 +279,11 @@ void transfer(benchmark::State& state, bool write)
     const double entries = static_cast<double>(log_entries_sent - entries0) / n;
     const double log_exch = std::ceil(entries / mst::pending_log::capacity);
     state.counters["log_exch"] = log_exch;
-    // What the steps of the transfer leave at the least: the log bound (or
-    // the buffers'), and for each 4 KB TAR run of the M3 the wait for an
-    // idle AP before it, whose CSW must be back before the run goes on.
-    const double runs = std::ceil(static_cast<double>(bytes) / 4096.0);
-    state.counters["forced_exch"] = std::max(ideal_per_call, log_exch) + runs;
+    const double words = n * bytes / 4.0;
+    const double forced = forced_exchanges(swd, write, bytes, batch_request / words,
+                                           batch_reply / words, entries * n / words);
+    state.counters["forced_exch"] = forced;
+    state.counters["exch/forced"] = exch / n / forced;
     state.counters["exch/call"] = exch / n;
     state.counters["B/s@125us"] = rate(exch, 125e-6);
     state.counters["B/s@1ms"] = rate(exch, 1e-3);

@@ -122,6 +122,7 @@ TEST_P(CortexMMemory, WritesChangeOnlyTheBytesGiven)
 // More than the host stages per block transfer, at an odd address.
 TEST_P(CortexMMemory, LargeTransfersAtAnOddAddress)
 {
+    static_cast<mst::Cortex_jtag_device&>(*rig.master->cortex_device()).stage_words = 0x4000;
     const uint32_t address = 0x1003;
     const uint32_t count = 100001;
     std::vector<uint8_t> data(count);

@@ -181,6 +181,9 @@ class Cortex_jtag_device : public jtagdev {
 public:
     static constexpr uint32_t ir_width = 4;
     static constexpr uint32_t cache_words = 21;
+    // 4 MB: large enough for the wait and the CSW writes around each staged
+    // block transfer to be lost in the transfer's own exchanges.
+    static constexpr uint32_t default_stage_words = 0x100000;
     // Polls: status reads and their pauses.
     static constexpr uint32_t poll_pause_ms = 10;
     static constexpr uint32_t breakpoint_step_polls = 300;
@@ -265,6 +268,9 @@ public:
     // The last DHCSR read with its two sticky bits (26, 27).
     uint32_t core_status = 0;
     mem_cache cache;
+    // Words staged on the host per block transfer of a large read or write
+    // (each stage is a block transfer of its own).
+    uint32_t stage_words = default_stage_words;
     // C_MASKINTS as last written to DHCSR (or read back from it).
     uint32_t maskints_written = 0;
 

@@ -10,10 +10,6 @@ namespace mst {
 
 namespace {
 
-// Words staged on the host per block transfer: a large read or write needs
-// no buffer of its whole size.
-constexpr uint32_t chunk_words = 0x4000;
-
 uint32_t load_le(const uint8_t* p)
 {
     return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
@@ -55,16 +51,18 @@ void Cortex_jtag_device::direct_read(uint8_t* bytes, uint32_t count, uint32_t ad
         count -= n;
         address = (address & ~3u) + 4;
     }
+    // Words are staged on the host, so that a read of any size needs no
+    // buffer of its whole size.
     uint32_t words = count / 4;
-    std::vector<uint32_t> block(std::min(words, chunk_words));
-    while (words > chunk_words) {
-        // Whole chunks in blocks; only the very last word goes alone.
-        ap.read_block(block.data(), chunk_words, address);
-        for (uint32_t i = 0; i < chunk_words; ++i)
+    std::vector<uint32_t> block(std::min(words, stage_words));
+    while (words > stage_words) {
+        // Whole stages in blocks; only the very last word goes alone.
+        ap.read_block(block.data(), stage_words, address);
+        for (uint32_t i = 0; i < stage_words; ++i)
             store_le(block[i], bytes + 4 * i);
-        bytes += 4 * chunk_words;
-        address += 4 * chunk_words;
-        words -= chunk_words;
+        bytes += 4 * stage_words;
+        address += 4 * stage_words;
+        words -= stage_words;
     }
     if (words != 0) {
         if (words > 1)
@@ -114,14 +112,14 @@ void Cortex_jtag_device::write_memory(const void* buffer, uint32_t count, uint32
         address = at + 4;
     }
     uint32_t words = count / 4;
-    std::vector<uint32_t> block(std::min(words, chunk_words));
-    while (words > chunk_words) {
-        for (uint32_t i = 0; i < chunk_words; ++i)
+    std::vector<uint32_t> block(std::min(words, stage_words));
+    while (words > stage_words) {
+        for (uint32_t i = 0; i < stage_words; ++i)
             block[i] = load_le(bytes + 4 * i);
-        ap.write_block(block.data(), chunk_words, address);
-        bytes += 4 * chunk_words;
-        address += 4 * chunk_words;
-        words -= chunk_words;
+        ap.write_block(block.data(), stage_words, address);
+        bytes += 4 * stage_words;
+        address += 4 * stage_words;
+        words -= stage_words;
     }
     if (words != 0) {
         for (uint32_t i = 0; i < words; ++i)
