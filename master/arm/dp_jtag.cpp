@@ -132,13 +132,15 @@ bool jtag_read_pair(dap_regset& set, rw_dp_reg& first_reg, uint32_t first_addres
         }
     }
     // The first scan the DP took captured the result before the pair.
+    posted_seen = true;
     if (taken[0] == dp::jtag_wire_ok)
         set.posted_jtag = set.request_ack.data;
     else if (taken[1] == dp::jtag_wire_ok)
         set.posted_jtag = set.pair_ack.data;
     else if (ack == dp::ack::jtag_ok)
         set.posted_jtag = last;
-    posted_seen = taken[0] == dp::jtag_wire_ok || taken[1] == dp::jtag_wire_ok || ack == dp::ack::jtag_ok;
+    else
+        posted_seen = false;
     if (taken[0] != dp::jtag_wire_ok || taken[1] != dp::jtag_wire_ok || ack != dp::ack::jtag_ok)
         return false;
     first = set.pair_ack.data;

@@ -8,6 +8,9 @@
 //    sticky error is set; a bus error raises 0xFFFF (or the collected Serial
 //    Wire FAULT code), never a value.
 //  - wait_idle polls at most 300 times and then raises 0x0D390053.
+//  - A single word's DRW read is the posted result that the CSW read of the
+//    wait after it returns; once the scripts are recorded, its TAR write and
+//    DRW access go through them and ride with the wait's first exchange.
 //  - Block transfers run the pod scripts, many words per exchange; a block
 //    read reads exactly the words asked for (its last word, and the last
 //    before each TAR wrap, is the posted result that the CSW read of the
