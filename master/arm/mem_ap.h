@@ -85,11 +85,21 @@ private:
     void start_run(uint32_t address, bool posted_read);
     // IR := APACC (JTAG) and the TAP in Run-Test/Idle, where the scripts run.
     void ready_scripts();
+    // A write script (its list position, and where its patchable data steps
+    // begin) patched with value for reg, queued with its checker. JTAG
+    // patches the whole request, so reg may be any register of the bank.
+    void script_write(uint32_t script, uint32_t data_steps, uint32_t value, uint32_t reg);
     // The TAR write script patched with value (JTAG: for any register of the
-    // selected bank), queued with its checker.
-    void script_ap_write(uint32_t value, uint32_t reg);
-    // The DRW write script patched with word, queued with its checker.
-    void script_drw_write(uint32_t word);
+    // selected bank).
+    void script_ap_write(uint32_t value, uint32_t reg)
+    {
+        script_write(scripts.tar_write, scripts.tar_data, value, reg);
+    }
+    // The DRW write script patched with word.
+    void script_drw_write(uint32_t word)
+    {
+        script_write(scripts.drw_write, scripts.drw_data, word, dp::ap_drw);
+    }
     // CSW := value: over JTAG once the scripts are recorded through the TAR
     // write script, sent with what follows; otherwise an AP write.
     void write_csw(uint32_t value);

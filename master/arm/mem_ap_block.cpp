@@ -42,7 +42,7 @@ void mem_ap::ready_scripts()
     regs.engine.enter_idle();
 }
 
-void mem_ap::script_ap_write(uint32_t value, uint32_t reg)
+void mem_ap::script_write(uint32_t script, uint32_t data_steps, uint32_t value, uint32_t reg)
 {
     trn_prot& prot = regs.prot();
     const bool swd = regs.swd();
@@ -50,9 +50,9 @@ void mem_ap::script_ap_write(uint32_t value, uint32_t reg)
     uint16_t units[8] = {};
     const uint32_t n = write_patch_units(swd, value, w.offset, w.units, units, 8, reg);
     make_room(patch_units(n) + run_word_units, w.units, 1);
-    prot.req_block16(units, n, script_cmd::patch | (scripts.tar_data << 12));
+    prot.req_block16(units, n, script_cmd::patch | (data_steps << 12));
     const uint32_t position = prot.next_reply_position();
-    prot.req_word(script_cmd::run | (scripts.tar_write << 12));
+    prot.req_word(script_cmd::run | (script << 12));
     prot.add_reply_units(w.units);
     prot.log().queue_read(idle, swd ? (position & 0xFFFFu) | dp::pos_request : position + w.offset,
                           &idle);
@@ -88,22 +88,6 @@ void mem_ap::start_run(uint32_t address, bool posted_read)
     prot.req_word(script_cmd::run | (scripts.drw_read << 12));
     prot.add_reply_units(r.units);
     prot.log().queue_read(idle, swd ? (position & 0xFFFFu) | dp::pos_request : position + r.offset,
-                          &idle);
-}
-
-void mem_ap::script_drw_write(uint32_t word)
-{
-    trn_prot& prot = regs.prot();
-    const bool swd = regs.swd();
-    const script_capture& c = scripts.write_capture;
-    uint16_t units[8] = {};
-    const uint32_t n = write_patch_units(swd, word, c.offset, c.units, units, 8);
-    make_room(patch_units(n) + run_word_units, c.units, 1);
-    prot.req_block16(units, n, script_cmd::patch | (scripts.drw_data << 12));
-    const uint32_t position = prot.next_reply_position();
-    prot.req_word(script_cmd::run | (scripts.drw_write << 12));
-    prot.add_reply_units(c.units);
-    prot.log().queue_read(idle, swd ? (position & 0xFFFFu) | dp::pos_request : position + c.offset,
                           &idle);
 }
 
