@@ -240,9 +240,6 @@ void ap_post_read_sel(dap_regset& set, uint32_t reg, uint32_t apsel);
 void swd_ap_read_request(dap_regset& set, uint32_t reg);
 void ap_write_sel(dap_regset& set, uint32_t value, uint32_t reg, uint32_t apsel);
 
-// JTAG: the result of the read the DP last took, captured by DPACC scans of
-// an RDBUFF read until one answers OK.
-uint32_t jtag_collect(dap_regset& set);
 // Right after an AP read (ap_read, ap_read_sel): the result of the AP read
 // before it, which that read's own transfer returned as it was issued (JTAG
 // the capture of the request the DP took, Serial Wire the data phase).

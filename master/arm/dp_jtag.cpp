@@ -56,13 +56,6 @@ void probed_read(rw_dp_reg& reg, uint32_t address, jtag_ack_probe& probe)
 
 } // namespace
 
-uint32_t jtag_collect(dap_regset& set)
-{
-    set.dpacc.prepare(1, 0, dp::addr_rdbuff);
-    set.rdbuff.forget();
-    return set.dpacc.read_with_retry();
-}
-
 uint32_t jtag_read(dap_regset& set, rw_dp_reg& request_reg, uint32_t address)
 {
     rw_dp_reg& dp = set.dpacc;

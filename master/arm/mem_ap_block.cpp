@@ -137,8 +137,6 @@ void mem_ap::write_block(const uint32_t* buffer, uint32_t count, uint32_t addres
 {
     if (count == 0)
         return;
-    trn_prot& prot = regs.prot();
-    const bool swd = regs.swd();
     const uint32_t csw = wait_idle();
     const uint32_t written = (csw & csw_low_bits) | csw_word_increment;
     write_csw(written);
